@@ -1,0 +1,55 @@
+# Entry points: `make test` (everything CI checks) and `make demo` (a whole update under Wine).
+# The CMake presets native, fuzz, win32 and win64 build into build/<preset>/.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+TEST_HOST ?= 127.0.0.1:18080
+FUZZ_SECONDS ?= 10
+
+.PHONY: all deps native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
+
+all: native win32 win64
+
+deps:
+	@scripts/install-deps
+
+build/%/CMakeCache.txt:
+	cmake --preset $* $(if $(filter native win64,$*),-DHEXAPLANE_UPDATE_HOST=$(TEST_HOST)) >/dev/null
+
+native fuzz win32 win64: %: deps build/%/CMakeCache.txt
+	cmake --build build/$@ -j $(JOBS)
+
+test: deps
+	@rm -f build/test-summary
+	$(MAKE) native
+	$(MAKE) test-native
+	$(MAKE) fuzz
+	$(MAKE) test-fuzz
+	$(MAKE) win32
+	$(MAKE) win64
+	$(MAKE) check-imports
+	$(MAKE) test-windows
+	@scripts/test-summary build/test-summary
+
+test-native:
+	scripts/run-ctest native build/native -j $(JOBS)
+
+test-fuzz:
+	scripts/run-fuzzers build/fuzz tests/fuzz/corpus $(FUZZ_SECONDS)
+
+test-windows:
+	scripts/wine-session scripts/run-ctest win64 build/win64
+
+check-imports:
+	scripts/check-imports build/win32/HexaplaneUpdate.exe build/win64/HexaplaneUpdate.exe
+
+fuzz-long: fuzz
+	scripts/run-fuzzers build/fuzz tests/fuzz/corpus 600
+
+demo: deps native win64
+	scripts/demo
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,23 @@
+// The maker's web host and the three resources the updater uses on it.
+// The host is compiled in (CMake cache variable HEXAPLANE_UPDATE_HOST).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace hx::net {
+
+std::u16string_view UpdateHost();
+
+inline constexpr std::u16string_view kUpdateAnswerPath =
+    u"/downloads/update/?product=hexaplane&version=2.10.12.2020";
+inline constexpr std::u16string_view kInstallerPath = u"/downloads/hexaplane.exe";
+inline constexpr std::u16string_view kDownloadPagePath = u"/downloads/";
+// Sent with both requests.
+inline constexpr std::u16string_view kUserAgent = u"Mozilla/4.0 (compatible; KORVEX)";
+
+std::u16string UpdateAnswerUrl();
+std::u16string InstallerUrl();
+std::u16string DownloadPageUrl();
+
+} // namespace hx::net

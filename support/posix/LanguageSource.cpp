@@ -1,0 +1,19 @@
+// Platforms without named resources: the language resources are compiled into the
+// program as a table (generated from app/resources/languages/), found without regard to
+// case, and the language is the default one, as with no registry value.
+#include "support/Captions.h"
+#include "support/LanguageText.h"
+#include "support/AsciiCase.h"
+#include "support/posix/EmbeddedLanguages.h"
+
+namespace hx {
+
+std::u16string ReadLanguageText() {
+    const std::u16string language = LanguageName(u"english");
+    for (const auto& resource : EmbeddedLanguages())
+        if (EqualsAsciiNoCase(resource.name, language))
+            return DecodeLanguageBytes(resource.bytes, nullptr);
+    return {};
+}
+
+} // namespace hx

@@ -1,0 +1,149 @@
+// Looking up texts and captioning a window from language rows.
+#include "support/Captions.h"
+
+#include <gtest/gtest.h>
+
+namespace hx {
+namespace {
+
+using ui::Component;
+using ui::Kind;
+
+// A window with one component of each kind the caption rules tell apart.
+struct TestWindow {
+    Component form{u"HXUpdateForm", Kind::Form, nullptr};
+    Component& label = form.Add(u"UpdateLabel1", Kind::Label, &form, &form);
+    Component& link = form.Add(u"WebLink", Kind::LinkLabel, &form, &form);
+    Component& panel = form.Add(u"UpdatePanel", Kind::Panel, &form, &form);
+    Component& button = form.Add(u"UpdateButton", Kind::Button, &form, &form);
+    Component& check = form.Add(u"AgreeCheck", Kind::CheckBox, &form, &form);
+    Component& item = form.Add(u"ExitItem", Kind::MenuItem, &form, nullptr);
+    Component& edit = form.Add(u"NameEdit", Kind::Edit, &form, &form);
+    Component& image = form.Add(u"UpdateImage1", Kind::Image, &form, &form);
+    Component& progress = form.Add(u"UpdateProgress", Kind::ProgressBar, &form, &form);
+    Component& http = form.Add(u"HttpGet", Kind::NonVisual, &form, nullptr);
+};
+
+TEST(GetCaption, MatchesWindowAndKeyWithoutCaseAndLastRowWins) {
+    const std::u16string_view rows = u"HXMainForm, UpdateButton, \"Main\"\r\n"
+                                     u"\r\n"
+                                     u"hxupdateFORM, updatebutton, \"First\"\r\n"
+                                     u"HXUpdateForm, UpdateButton, \"Second\"\r\n"
+                                     u"HXUpdateForm, Other, \"Other\"\r\n";
+    EXPECT_EQ(GetCaptionIn(rows, u"HXUpdateForm", u"UpdateButton"), u"Second");
+    EXPECT_EQ(GetCaptionIn(rows, u"HXMainForm", u"UPDATEBUTTON"), u"Main");
+    EXPECT_EQ(GetCaptionIn(rows, u"HXUpdateForm", u"Missing"), u"");
+    EXPECT_EQ(GetCaptionIn(u"", u"HXUpdateForm", u"UpdateButton"), u"");
+    // Only A to Z fold: a name differing in another letter's case is another name.
+    EXPECT_EQ(GetCaptionIn(u"W\u00C9, K, \"x\"", u"W\u00E9", u"K"), u"");
+}
+
+TEST(GetCaption, ScanEndsAtBlankLineAndAtRowsMissingTheNeededField) {
+    const std::u16string_view blanks = u"W, K, \"before\"\n \nW, K, \"after\"";
+    EXPECT_EQ(GetCaptionIn(blanks, u"W", u"K"), u"before");
+    EXPECT_EQ(GetCaptionIn(u"W, K, \"a\"\nW\nW, K, \"b\"", u"W", u"K"), u"a");
+    EXPECT_EQ(GetCaptionIn(u"W, K, \"a\"\nW, K\nW, K, \"b\"", u"W", u"K"), u"a");
+    // Rows of other windows, or of other keys, may lack fields without harm.
+    EXPECT_EQ(GetCaptionIn(u"X\nW, J\nW, K, \"b\"", u"W", u"K"), u"b");
+    // A trailing comma gives an empty third field: an empty text that still counts.
+    EXPECT_EQ(GetCaptionIn(u"W, K, \"a\"\nW, K,", u"W", u"K"), u"");
+}
+
+TEST(ApplyCaptions, TitleOnlyOnExactKeyAndComponentsByCaseInsensitiveName) {
+    TestWindow w;
+    ApplyCaptionsFrom(u"hxupdateform, HXUPDATEFORM, \"Not a title\"\n"
+                      u"HXUpdateForm, HXUpdateForm, \"Update Hexaplane\"\n"
+                      u"HXUPDATEFORM, updatebutton, \"&Update\"\n"
+                      u"HXUpdateForm, UpdateLabel1, \"Find update\"\n",
+                      w.form);
+    EXPECT_EQ(w.form.caption(), u"Update Hexaplane");
+    EXPECT_EQ(w.button.caption(), u"&Update");
+    EXPECT_EQ(w.label.caption(), u"Find update");
+    EXPECT_EQ(GetCaptionIn(u"W, w, \"t\"", u"W", u"W"), u"t") << "lookup folds case of the key";
+}
+
+TEST(ApplyCaptions, FiveKindsAndTheirDerivedKindsOthersIgnored) {
+    TestWindow w;
+    ApplyCaptionsFrom(u"HXUpdateForm, WebLink, \"link\"\n"
+                      u"HXUpdateForm, UpdatePanel, \"panel\"\n"
+                      u"HXUpdateForm, AgreeCheck, \"check\"\n"
+                      u"HXUpdateForm, ExitItem, \"E&xit\"\n"
+                      u"HXUpdateForm, NameEdit, \"typed\"\n"
+                      u"HXUpdateForm, UpdateImage1, \"image\"\n"
+                      u"HXUpdateForm, UpdateProgress, \"progress\"\n"
+                      u"HXUpdateForm, HttpGet, \"http\"\n"
+                      u"HXUpdateForm, MessageBoxUpdate1, \"message\"\n",
+                      w.form);
+    EXPECT_EQ(w.link.caption(), u"link");
+    EXPECT_EQ(w.panel.caption(), u"panel");
+    EXPECT_EQ(w.check.caption(), u"check");
+    EXPECT_EQ(w.item.caption(), u"E&xit");
+    EXPECT_EQ(w.edit.text(), u"typed");
+    EXPECT_EQ(w.edit.caption(), u"");
+    for (Component* c : {&w.image, &w.progress, &w.http})
+        EXPECT_TRUE(c->caption().empty() && c->text().empty()) << std::string(c->name().begin(), c->name().end());
+    EXPECT_EQ(w.form.caption(), u"");
+}
+
+TEST(ApplyCaptions, ScanEndingCases) {
+    {
+        TestWindow w; // a line of blanks ends the scan
+        ApplyCaptionsFrom(u"HXUpdateForm, UpdateButton, \"a\"\n\t\nHXUpdateForm, UpdateLabel1, \"b\"",
+                          w.form);
+        EXPECT_EQ(w.button.caption(), u"a");
+        EXPECT_EQ(w.label.caption(), u"");
+    }
+    {
+        TestWindow w; // a row of the window without a key ends it
+        ApplyCaptionsFrom(u"HXUpdateForm\nHXUpdateForm, UpdateButton, \"a\"", w.form);
+        EXPECT_EQ(w.button.caption(), u"");
+    }
+    {
+        TestWindow w; // no text for the title or a captioned kind ends it
+        ApplyCaptionsFrom(u"HXUpdateForm, HXUpdateForm\nHXUpdateForm, UpdateButton, \"a\"", w.form);
+        EXPECT_EQ(w.button.caption(), u"");
+        ApplyCaptionsFrom(u"HXUpdateForm, UpdateLabel1\nHXUpdateForm, UpdateButton, \"a\"", w.form);
+        EXPECT_EQ(w.button.caption(), u"");
+    }
+    {
+        TestWindow w; // ...but no text for an unknown key or another kind is passed over
+        ApplyCaptionsFrom(u"HXUpdateForm, Nothing\nHXUpdateForm, UpdateImage1\n"
+                          u"HXUpdateForm, \"\"\nOther\nHXUpdateForm, UpdateButton, \"a\"",
+                          w.form);
+        EXPECT_EQ(w.button.caption(), u"a");
+    }
+    {
+        TestWindow w; // later rows replace earlier ones; an empty line is skipped
+        ApplyCaptionsFrom(u"HXUpdateForm, UpdateButton, \"a\"\n\nHXUpdateForm, updateBUTTON, \"b\"",
+                          w.form);
+        EXPECT_EQ(w.button.caption(), u"b");
+    }
+}
+
+TEST(LanguageName, OnlyAsciiLettersAreLowered) {
+    EXPECT_EQ(LanguageName(u"ENGLISH"), u"english");
+    EXPECT_EQ(LanguageName(u"English "), u"english ");
+    EXPECT_EQ(LanguageName(u"\u00C9SPA\u00D1OL"), u"\u00C9spa\u00D1ol");
+}
+
+// The language resource compiled into this program: the update window's rows.
+TEST(ShippedLanguage, HoldsTheUpdateWindowRowsLast) {
+    const std::u16string text = ReadLanguageText();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(GetCaptionIn(text, u"HXUpdateForm", u"HXUpdateForm"), u"Update Hexaplane");
+    EXPECT_EQ(GetCaptionIn(text, u"HXUpdateForm", u"MessageBoxAdmin2"),
+              u"Please login to the computer as an Administrator.");
+    EXPECT_EQ(GetCaptionIn(text, u"HXUpdateForm", u"MessageBoxUpdateRestart3"),
+              u"Click Yes to restart the computer now, or click No to restart later.");
+    EXPECT_EQ(GetCaption(u"hxupdateform", u"CLOSEBUTTON"), u"&Close");
+    EXPECT_EQ(GetCaption(u"HXAboutForm", u"HXAboutForm"), u"About Hexaplane");
+    const auto lines = SplitLines(text);
+    ASSERT_GT(lines.size(), 100u);
+    EXPECT_TRUE(lines.back().starts_with(u"HXUpdateForm, MessageBoxUpdateRestart3, "));
+    for (auto line : lines)
+        for (char16_t c : line)
+            ASSERT_LT(c, 0x80) << "the shipped rows are ASCII";
+}
+
+} // namespace
+} // namespace hx

@@ -1,0 +1,39 @@
+// Writes the product's Language value in the registry view a 32-bit program sees,
+// and removes the key again after each test.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace hx::test {
+
+class ProductKey : public ::testing::Test {
+protected:
+    static constexpr const wchar_t* kPath = L"Software\\KORVEX\\Hexaplane";
+
+    void SetUp() override { Delete(); }
+    void TearDown() override { Delete(); }
+
+    static void Delete(REGSAM view = KEY_WOW64_32KEY) {
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kPath, view, 0);
+    }
+    static void Write(DWORD type, const void* data, DWORD size, REGSAM view = KEY_WOW64_32KEY,
+                      const wchar_t* name = L"Language") {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE | view,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    static void WriteText(const std::wstring& text, DWORD type = REG_SZ,
+                          REGSAM view = KEY_WOW64_32KEY) {
+        Write(type, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)), view);
+    }
+};
+
+} // namespace hx::test
