@@ -100,7 +100,11 @@ const Font& Component::font() const {
         return *ownFont_;
     if (parent_)
         return parent_->font();
-    static const Font applicationDefault{u"MS Shell Dlg 2", -11};
+    static const Font applicationDefault = [] {
+        Font f;
+        f.face = u"MS Shell Dlg 2";
+        return f;
+    }();
     return applicationDefault;
 }
 

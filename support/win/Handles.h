@@ -4,20 +4,25 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
 namespace hx::win {
 
-template <class T, auto Close, auto Invalid> class Unique {
+// Invalid is given as an integer (0 or -1) since a pointer constant such as
+// INVALID_HANDLE_VALUE cannot be a template argument.
+template <class T, auto Close, intptr_t InvalidValue> class Unique {
+    static T Invalid() { return reinterpret_cast<T>(InvalidValue); }
+
 public:
     Unique() = default;
     explicit Unique(T h) : h_(h) {}
     ~Unique() { reset(); }
-    Unique(Unique&& o) noexcept : h_(std::exchange(o.h_, T(Invalid))) {}
+    Unique(Unique&& o) noexcept : h_(std::exchange(o.h_, Invalid())) {}
     Unique& operator=(Unique&& o) noexcept {
         if (this != &o)
-            reset(std::exchange(o.h_, T(Invalid)));
+            reset(std::exchange(o.h_, Invalid()));
         return *this;
     }
     Unique(const Unique&) = delete;
@@ -28,16 +33,16 @@ public:
         reset();
         return &h_;
     }
-    T release() { return std::exchange(h_, T(Invalid)); }
-    explicit operator bool() const { return h_ != T(Invalid); }
-    void reset(T h = T(Invalid)) {
-        if (h_ != T(Invalid))
+    T release() { return std::exchange(h_, Invalid()); }
+    explicit operator bool() const { return h_ != Invalid(); }
+    void reset(T h = Invalid()) {
+        if (h_ != Invalid())
             Close(h_);
         h_ = h;
     }
 
 private:
-    T h_ = T(Invalid);
+    T h_ = Invalid();
 };
 
 namespace detail {
@@ -52,18 +57,18 @@ inline void CloseFind(HANDLE h) { FindClose(h); }
 inline void FreeSidPtr(PSID s) { FreeSid(s); }
 } // namespace detail
 
-using UniqueHandle = Unique<HANDLE, detail::CloseKernel, nullptr>; // process, thread, token, event
-using UniqueFile = Unique<HANDLE, detail::CloseKernel, INVALID_HANDLE_VALUE>;
-using UniqueFind = Unique<HANDLE, detail::CloseFind, INVALID_HANDLE_VALUE>;
-using UniqueKey = Unique<HKEY, detail::CloseKey, nullptr>;
-using UniqueFont = Unique<HFONT, detail::CloseGdi, nullptr>;
-using UniqueBrush = Unique<HBRUSH, detail::CloseGdi, nullptr>;
-using UniqueBitmap = Unique<HBITMAP, detail::CloseGdi, nullptr>;
-using UniqueIcon = Unique<HICON, detail::CloseIcon, nullptr>;
-using UniqueWindow = Unique<HWND, detail::CloseWindow, nullptr>;
-using UniqueModule = Unique<HMODULE, detail::CloseModule, nullptr>;
-using UniqueDc = Unique<HDC, detail::CloseDc, nullptr>;
-using UniqueSid = Unique<PSID, detail::FreeSidPtr, nullptr>;
+using UniqueHandle = Unique<HANDLE, detail::CloseKernel, 0>; // process, thread, token, event
+using UniqueFile = Unique<HANDLE, detail::CloseKernel, -1>;
+using UniqueFind = Unique<HANDLE, detail::CloseFind, -1>;
+using UniqueKey = Unique<HKEY, detail::CloseKey, 0>;
+using UniqueFont = Unique<HFONT, detail::CloseGdi, 0>;
+using UniqueBrush = Unique<HBRUSH, detail::CloseGdi, 0>;
+using UniqueBitmap = Unique<HBITMAP, detail::CloseGdi, 0>;
+using UniqueIcon = Unique<HICON, detail::CloseIcon, 0>;
+using UniqueWindow = Unique<HWND, detail::CloseWindow, 0>;
+using UniqueModule = Unique<HMODULE, detail::CloseModule, 0>;
+using UniqueDc = Unique<HDC, detail::CloseDc, 0>;
+using UniqueSid = Unique<PSID, detail::FreeSidPtr, 0>;
 
 // BeginPaint/EndPaint as a scope.
 class PaintScope {

@@ -1,5 +1,6 @@
 // Looking up texts and captioning a window from language rows.
 #include "support/Captions.h"
+#include "support/LanguageText.h"
 
 #include <gtest/gtest.h>
 
