@@ -270,6 +270,14 @@ void CookieStore::Store(std::u16string_view setCookieValue, const Url& requestUr
     }
     const std::u16string host = AsciiLower(requestUrl.host);
     const Attribute* domain = Last(*parsed, Attribute::Domain);
+    // Without a public-suffix list, a single label (".org", "com") counts as a public
+    // suffix, as the storage model's step 5 treats those: allowed only as the host itself,
+    // and then host-only.
+    if (domain && domain->text.find(u'.') == std::u16string::npos) {
+        if (domain->text != host)
+            return;
+        domain = nullptr;
+    }
     if (domain && !domain->text.empty()) {
         if (!DomainMatches(host, domain->text))
             return;

@@ -65,9 +65,10 @@ std::optional<int64_t> ContentLength(const HeaderList& headers) {
     for (char16_t c : text) {
         if (c < u'0' || c > u'9')
             return std::nullopt;
-        if (length > (INT64_MAX - 9) / 10)
+        int digit = c - u'0';
+        if (length > (INT64_MAX - digit) / 10)
             return std::nullopt;
-        length = length * 10 + (c - u'0');
+        length = length * 10 + digit;
     }
     return length;
 }
