@@ -1,0 +1,82 @@
+// Start-up: which of the three courses a process runs (activate the open update window,
+// relaunch from the temporary folder, or run the window in place), and the path rules of
+// the relaunch. The platform operations come in through StartUpSystem, so the order of
+// the steps is the same code on every platform and can be checked with a recording fake.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hx::app {
+
+inline constexpr std::u16string_view kUpdateSwitch = u"/update";
+inline constexpr std::u16string_view kUpdateFormClass = u"THXUpdateForm";
+inline constexpr std::u16string_view kRelaunchSubfolder = u"KORVEX\\Hexaplane\\";
+inline constexpr std::u16string_view kHelpFileName = u"Hexaplane.chm";
+
+// True when the first argument (after the program's own name), with A to Z lower-cased,
+// is the update switch. Later arguments are never looked at.
+bool IsUpdateSwitch(std::span<const std::u16string> arguments);
+
+// The path with one separator at its end; an empty path stays empty.
+std::u16string WithTrailingSeparator(std::u16string_view path);
+
+// The relaunch folder under the temporary folder; empty when there is no temporary folder,
+// so that nothing is ever copied relative to the current directory.
+std::u16string RelaunchFolder(std::u16string_view tempFolder);
+
+// A full file path split after its last separator: the folder keeps the separator.
+struct PathParts {
+    std::u16string folder;
+    std::u16string fileName;
+};
+PathParts SplitPath(std::u16string_view fullPath);
+
+// The folders to create, outermost first, so that `folder` exists with all its parents.
+// Roots are never listed: "C:\", "\\server\share\" and the "\\?\" forms of both.
+std::vector<std::u16string> FoldersToCreate(std::u16string_view folder);
+
+// Position of the first group equal to `wanted`, scanning first to last. The caller's
+// equality sees each group whole, so whatever else a group carries (its attributes, say)
+// plays no part unless the equality looks at it.
+template <class Group, class Id, class Equal>
+std::optional<std::size_t> FindGroup(std::span<const Group> groups, const Id& wanted, Equal equal) {
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        if (equal(groups[i], wanted))
+            return i;
+    return std::nullopt;
+}
+
+// What start-up needs from the platform. Every operation swallows its own failures.
+class StartUpSystem {
+public:
+    virtual ~StartUpSystem() = default;
+    // Finds the first top-level window of the class; restores and raises it when asked.
+    virtual bool FindAndActivateWindow(std::u16string_view className, bool restore) = 0;
+    // The user's temporary folder with a trailing separator; empty on failure.
+    virtual std::u16string GetTempFolder() = 0;
+    // Full path of the running executable; empty on failure.
+    virtual std::u16string ExecutablePath() = 0;
+    virtual void CreateFolder(std::u16string_view folder) = 0; // one level, failure ignored
+    virtual bool FolderExists(std::u16string_view folder) = 0;
+    virtual void CopyFileOver(std::u16string_view from, std::u16string_view to) = 0;
+    virtual void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) = 0;
+    // Creates the update window and owns it until the application terminates.
+    virtual void RunInPlace() = 0;
+};
+
+enum class Course {
+    ActivatedExisting, // an update window was open: it was brought back
+    RanInPlace,        // this process owned the update window
+    Relaunched,        // the copy was made and started
+    NoRelaunch,        // no temporary folder or no own path: nothing was done
+};
+
+// The whole start-up. `arguments` are the command-line arguments after the program's name.
+Course RunStartUp(std::span<const std::u16string> arguments, StartUpSystem& system);
+
+} // namespace hx::app

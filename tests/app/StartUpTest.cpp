@@ -1,0 +1,171 @@
+// The start-up course against a recording stand-in for the platform, and the path rules.
+#include "app/StartUp.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace hx::app {
+namespace {
+
+std::string Narrow(std::u16string_view s) {
+    return std::string(s.begin(), s.end());
+}
+
+std::vector<std::u16string> Args(std::initializer_list<const char16_t*> list) {
+    return std::vector<std::u16string>(list.begin(), list.end());
+}
+
+// Records every platform call in order, as one readable line each.
+class RecordingSystem : public StartUpSystem {
+public:
+    bool windowOpen = false;
+    bool folderExists = false;
+    std::u16string temp = u"C:\\Temp\\";
+    std::u16string self = u"C:\\Program Files\\Hexaplane\\HexaplaneUpdate.exe";
+    std::vector<std::string> calls;
+
+    bool FindAndActivateWindow(std::u16string_view className, bool restore) override {
+        calls.push_back("find " + Narrow(className) + (restore ? " restore" : ""));
+        return windowOpen;
+    }
+    std::u16string GetTempFolder() override { return temp; }
+    std::u16string ExecutablePath() override { return self; }
+    void CreateFolder(std::u16string_view f) override { calls.push_back("mkdir " + Narrow(f)); }
+    bool FolderExists(std::u16string_view f) override {
+        calls.push_back("exists " + Narrow(f));
+        return folderExists;
+    }
+    void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
+        calls.push_back("copy " + Narrow(from) + " > " + Narrow(to));
+    }
+    void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) override {
+        calls.push_back("open " + Narrow(file) + " " + Narrow(parameters));
+    }
+    void RunInPlace() override { calls.push_back("run"); }
+};
+
+using Calls = std::vector<std::string>;
+
+TEST(StartUpCourse, AnOpenUpdateWindowIsBroughtBackAndNothingElseHappens) {
+    for (auto args : {Args({}), Args({u"/update"}), Args({u"/UPDATE", u"x"})}) {
+        RecordingSystem system;
+        system.windowOpen = true;
+        EXPECT_EQ(RunStartUp(args, system), Course::ActivatedExisting);
+        EXPECT_EQ(system.calls, Calls{"find THXUpdateForm restore"});
+    }
+}
+
+TEST(StartUpCourse, TheSwitchInAnyLetterCaseRunsInPlace) {
+    for (auto arg : {u"/update", u"/UPDATE", u"/UpDaTe"}) {
+        RecordingSystem system;
+        EXPECT_EQ(RunStartUp(Args({arg, u"ignored"}), system), Course::RanInPlace);
+        EXPECT_EQ(system.calls, (Calls{"find THXUpdateForm restore", "run"}));
+    }
+}
+
+TEST(StartUpCourse, APlainStartCopiesBothFilesAndOpensTheCopy) {
+    RecordingSystem system;
+    EXPECT_EQ(RunStartUp({}, system), Course::Relaunched);
+    const std::string target = "C:\\Temp\\KORVEX\\Hexaplane\\";
+    EXPECT_EQ(
+        system.calls,
+        (Calls{"find THXUpdateForm restore", "exists " + target, "mkdir C:\\Temp",
+               "mkdir C:\\Temp\\KORVEX", "mkdir C:\\Temp\\KORVEX\\Hexaplane",
+               "copy C:\\Program Files\\Hexaplane\\HexaplaneUpdate.exe > " + target +
+                   "HexaplaneUpdate.exe",
+               "copy C:\\Program Files\\Hexaplane\\Hexaplane.chm > " + target + "Hexaplane.chm",
+               "open " + target + "HexaplaneUpdate.exe /update"}));
+}
+
+TEST(StartUpCourse, AnExistingRelaunchFolderIsNotCreatedAgain) {
+    RecordingSystem system;
+    system.folderExists = true;
+    system.self = u"D:\\x\\Renamed.EXE";
+    EXPECT_EQ(RunStartUp({}, system), Course::Relaunched);
+    const std::string target = "C:\\Temp\\KORVEX\\Hexaplane\\";
+    EXPECT_EQ(system.calls, (Calls{"find THXUpdateForm restore", "exists " + target,
+                                   "copy D:\\x\\Renamed.EXE > " + target + "Renamed.EXE",
+                                   "copy D:\\x\\Hexaplane.chm > " + target + "Hexaplane.chm",
+                                   "open " + target + "Renamed.EXE /update"}));
+}
+
+TEST(StartUpCourse, AnythingButTheSwitchFirstRelaunches) {
+    for (auto args : {Args({u"/updates"}), Args({u"update"}), Args({u" /update"}), Args({u""}),
+                      Args({u"x", u"/update"})}) {
+        RecordingSystem system;
+        system.folderExists = true;
+        EXPECT_EQ(RunStartUp(args, system), Course::Relaunched) << Narrow(args[0]);
+    }
+}
+
+TEST(StartUpCourse, WithoutTemporaryFolderOrOwnPathNothingIsCopiedOrStarted) {
+    RecordingSystem noTemp;
+    noTemp.temp.clear();
+    EXPECT_EQ(RunStartUp({}, noTemp), Course::NoRelaunch);
+    EXPECT_EQ(noTemp.calls, Calls{"find THXUpdateForm restore"});
+
+    RecordingSystem noSelf;
+    noSelf.self.clear();
+    EXPECT_EQ(RunStartUp({}, noSelf), Course::NoRelaunch);
+    EXPECT_EQ(noSelf.calls, Calls{"find THXUpdateForm restore"});
+}
+
+TEST(StartUpPaths, RelaunchFolderAndSeparators) {
+    EXPECT_EQ(RelaunchFolder(u"C:\\T\\"), u"C:\\T\\KORVEX\\Hexaplane\\");
+    EXPECT_EQ(RelaunchFolder(u"C:\\T"), u"C:\\T\\KORVEX\\Hexaplane\\");
+    EXPECT_EQ(RelaunchFolder(u""), u"");
+    const std::u16string deep = u"C:\\" + std::u16string(300, u'd') + u"\\";
+    EXPECT_EQ(RelaunchFolder(deep), deep + u"KORVEX\\Hexaplane\\") << "no length limit";
+    EXPECT_EQ(WithTrailingSeparator(u"C:/t/"), u"C:/t/");
+    EXPECT_EQ(WithTrailingSeparator(u""), u"");
+}
+
+TEST(StartUpPaths, SplitPathKeepsTheSeparatorWithTheFolder) {
+    auto parts = SplitPath(u"C:\\Program Files\\Hexaplane\\HexaplaneUpdate.exe");
+    EXPECT_EQ(parts.folder, u"C:\\Program Files\\Hexaplane\\");
+    EXPECT_EQ(parts.fileName, u"HexaplaneUpdate.exe");
+    parts = SplitPath(u"C:/a/b.exe");
+    EXPECT_EQ(parts.folder, u"C:/a/");
+    EXPECT_EQ(parts.fileName, u"b.exe");
+    parts = SplitPath(u"b.exe");
+    EXPECT_EQ(parts.folder, u"");
+    EXPECT_EQ(parts.fileName, u"b.exe");
+    EXPECT_EQ(SplitPath(u"C:\\dir\\").fileName, u"");
+}
+
+TEST(StartUpPaths, FoldersToCreateSkipRoots) {
+    using List = std::vector<std::u16string>;
+    EXPECT_EQ(FoldersToCreate(u"C:\\a\\b\\"), (List{u"C:\\a", u"C:\\a\\b"}));
+    EXPECT_EQ(FoldersToCreate(u"C:\\a\\\\b"), (List{u"C:\\a", u"C:\\a\\\\b"}));
+    EXPECT_EQ(FoldersToCreate(u"\\\\server\\share\\a\\"), (List{u"\\\\server\\share\\a"}));
+    EXPECT_EQ(FoldersToCreate(u"\\\\?\\C:\\a\\b"), (List{u"\\\\?\\C:\\a", u"\\\\?\\C:\\a\\b"}));
+    EXPECT_EQ(FoldersToCreate(u"\\\\?\\unc\\srv\\sh\\a"), (List{u"\\\\?\\unc\\srv\\sh\\a"}));
+    EXPECT_EQ(FoldersToCreate(u"\\a\\b"), (List{u"\\a", u"\\a\\b"}));
+    EXPECT_EQ(FoldersToCreate(u"C:\\"), List{});
+    EXPECT_EQ(FoldersToCreate(u""), List{});
+}
+
+struct Group {
+    std::string sid;
+    unsigned attributes;
+};
+
+TEST(GroupScan, FirstEqualGroupWinsWhateverItsAttributes) {
+    const auto sameSid = [](const Group& g, const std::string& sid) { return g.sid == sid; };
+    const std::vector<Group> none;
+    EXPECT_FALSE(FindGroup(std::span<const Group>(none), std::string("S-1-5-32-544"), sameSid));
+
+    const std::vector<Group> groups = {{"S-1-1-0", 7},
+                                       {"S-1-5-32-545", 7},
+                                       {"S-1-5-21-1-2-3-544", 7},
+                                       {"S-1-5-32-544", 0x10}, // deny-only, not enabled
+                                       {"S-1-5-32-544", 7}};
+    EXPECT_EQ(FindGroup(std::span<const Group>(groups), std::string("S-1-5-32-544"), sameSid),
+              std::optional<std::size_t>(3));
+    EXPECT_FALSE(FindGroup(std::span<const Group>(groups), std::string("S-1-5-32-5"), sameSid));
+}
+
+} // namespace
+} // namespace hx::app
