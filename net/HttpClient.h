@@ -1,0 +1,177 @@
+#pragma once
+// THttpClient: the program's HTTP/1.1 client over plain TCP. GET only; the body comes back
+// as text or is written into a seekable stream, with progress events on the way.
+//
+// A request runs from start to end inside Get on the calling thread. The only operation
+// allowed while a Get runs is Disconnect (typically from inside OnWork). Failures never
+// escape as exceptions: Get reports them in LastResult().
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/Cookies.h"
+#include "net/OutputStream.h"
+#include "net/ResponseHead.h"
+#include "net/Socket.h"
+#include "net/Url.h"
+
+namespace hx::net {
+
+// A connect attempt that takes longer than this fails: the window must not hang for good.
+inline constexpr int kConnectTimeoutMs = 15000;
+// A read that waits longer than this for a byte fails, for the same reason.
+inline constexpr int kReadTimeoutMs = 30000;
+// How long a redirect body may take to start arriving before it is skipped unread.
+inline constexpr int kRedirectBodyWaitMs = 5000;
+// Bytes taken from the connection and written per step; also the progress granularity.
+inline constexpr std::size_t kBodyBlockSize = 32768;
+// A text body beyond this fails: the update answer is a short page, and its decoded
+// UTF-16 copy doubles it.
+inline constexpr std::int64_t kMaxTextBody = 8 * 1024 * 1024;
+// Only this much of a failure body is kept as the failure's text; the rest is read and
+// dropped, so an endless error page cannot fill memory.
+inline constexpr std::size_t kMaxFailureBody = 1024 * 1024;
+// 100 heads in a row beyond this fail the request: a server must not keep us reading
+// interim heads forever.
+inline constexpr int kMaxInterimHeads = 32;
+
+inline constexpr std::u16string_view kAcceptCheck =
+    u"text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+inline constexpr std::u16string_view kAcceptDownload = u"text/html, */*";
+
+enum class TWorkMode { WorkRead, WorkWrite };
+
+// The two setting profiles: a client made at run time for the update question, and the
+// update window's download client.
+enum class ClientProfile { Check, Download };
+
+enum class FailureKind {
+    None,
+    BadUrl,          // not an absolute http URL, or a Location that does not resolve
+    Https,           // https is not served (no TLS), also as a redirect target
+    Resolve,         // the host name has no IPv4 address
+    Connect,         // refused or unreachable
+    TimedOut,        // connect or read time-out
+    ConnectionEnded, // the connection ended before the status line
+    Network,         // any other socket error
+    HeadTooLarge,    // a head line, head or header count beyond its cap
+    Status,          // the response status makes the request fail
+    ChunkedCut,      // the connection ended (or was aborted) inside a chunked body
+    BadChunk,        // chunk framing beyond the decoder's caps
+    TooLarge,        // a text body beyond its cap, or a length that cannot be pre-allocated
+    Stream,          // the destination stream refused to seek, resize or write
+};
+
+// Short lower-case name of a kind, e.g. "status", for diagnostics.
+const char* FailureKindName(FailureKind kind);
+
+struct HttpResult {
+    FailureKind kind = FailureKind::None;
+    int statusCode = 0;        // of the last response head read (0: none)
+    std::u16string statusLine; // of the last response head read
+    std::u16string text;       // the body of a failure status, decoded; else empty
+    bool ok() const { return kind == FailureKind::None; }
+};
+
+struct TRequestSettings {
+    std::u16string UserAgent;
+    std::u16string Accept;
+};
+
+// The request head, byte for byte: request line, Host, Accept, User-Agent, Cookie (only
+// when `cookie` is not empty), empty line. Text goes out 7-bit with '?' for anything else.
+std::string BuildRequestHead(const Url& url, std::u16string_view accept,
+                             std::u16string_view userAgent, std::u16string_view cookie);
+
+class THttpClient {
+public:
+    using WorkBeginEvent =
+        std::function<void(THttpClient& sender, TWorkMode mode, std::int64_t workCountMax)>;
+    using WorkEvent =
+        std::function<void(THttpClient& sender, TWorkMode mode, std::int64_t workCount)>;
+    using WorkEndEvent = std::function<void(THttpClient& sender, TWorkMode mode)>;
+
+    explicit THttpClient(ClientProfile profile = ClientProfile::Check);
+    ~THttpClient();
+    THttpClient(const THttpClient&) = delete;
+    THttpClient& operator=(const THttpClient&) = delete;
+
+    TRequestSettings Request;
+    bool HandleRedirects = false;
+    int RedirectMaximum = 15;
+    bool AllowCookies = true;
+    int ConnectTimeoutMs = kConnectTimeoutMs;
+    int ReadTimeoutMs = kReadTimeoutMs;
+    int RedirectBodyWaitMs = kRedirectBodyWaitMs;
+
+    // Raised for every body read: delivered, thrown away after a redirect, or read as a
+    // failure's text. Counts are bytes taken from the connection, chunk framing included.
+    WorkBeginEvent OnWorkBegin;
+    WorkEvent OnWork;
+    WorkEndEvent OnWorkEnd;
+
+    // GET into text. nullopt on failure (see LastResult()).
+    std::optional<std::u16string> Get(std::u16string_view url);
+    // GET into `responseContent` from its current position. Returns LastResult().ok().
+    bool Get(std::u16string_view url, OutputStream& responseContent);
+
+    // Closes the connection at once; safe when none is open and from inside OnWork.
+    void Disconnect();
+
+    const HttpResult& LastResult() const { return result_; }
+    // Whether the last Get delivered a whole body: a failure, an abort, an announced
+    // length not reached, or a redirect limit leave it false. Get's outcome is unaffected.
+    bool LastBodyComplete() const { return bodyComplete_; }
+    bool Connected() const { return socket_.IsOpen(); }
+    CookieStore& Cookies() { return cookies_; }
+
+private:
+    class Sink;
+    class TextSink;
+    class StreamSink;
+    class DiscardSink;
+
+    // What reading one body came to.
+    struct BodyOutcome {
+        FailureKind failure = FailureKind::None;
+        bool complete = false; // the body reached its framing's end, not cut or aborted
+        bool read = false;     // the body was read at all (false: skipped or empty)
+    };
+
+    void Run(std::u16string_view url, Sink& sink);
+    FailureKind Exchange(const Url& url);
+    FailureKind Connect(const Url& url);
+    FailureKind ReadHead(const Url& url);
+    BodyOutcome ReadBody(Sink& sink, bool redirectStatus);
+    BodyOutcome ReadLengthBody(Sink& sink, std::int64_t length);
+    BodyOutcome ReadToEndBody(Sink& sink);
+    BodyOutcome ReadChunkedBody(Sink& sink);
+    SocketStatus FillBlock(std::size_t wanted, std::size_t& filled);
+    FailureKind Deliver(Sink& sink, std::span<const std::uint8_t> bytes, std::int64_t counted);
+    void FinishResponse();
+    std::span<const std::uint8_t> Pending() const;
+
+    Socket socket_;
+    std::u16string connectedHost_, connectedPort_;
+    CookieStore cookies_;
+    HeadReader head_;
+
+    std::vector<std::uint8_t> readBuffer_;          // what the last receive brought
+    std::size_t pendingBegin_ = 0, pendingEnd_ = 0; // its part not yet used
+    std::vector<std::uint8_t> blockBuffer_;         // one body block
+    std::vector<std::uint8_t> chunkData_;           // data decoded from one chunked read
+
+    std::int64_t workCount_ = 0;
+    bool running_ = false;       // inside Get
+    bool aborted_ = false;       // Disconnect was called during this Get
+    bool peerEnded_ = false;     // the connection ended while this response was read
+    bool responseClean_ = false; // the response was read to its end and nothing more came
+    HttpResult result_;
+    bool bodyComplete_ = false;
+};
+
+} // namespace hx::net

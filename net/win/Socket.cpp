@@ -1,0 +1,179 @@
+// Windows Sockets side of the socket module.
+
+#include "net/Socket.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <climits>
+#include <utility>
+
+namespace hx::net {
+namespace {
+
+// Winsock must be started once per process before any call; it stays up until exit.
+bool StartWinsock() {
+    static const bool started = [] {
+        WSADATA data{};
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+bool IsConnectionEnd(int error) {
+    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN;
+}
+
+SOCKET AsSocket(std::intptr_t handle) {
+    return static_cast<SOCKET>(handle);
+}
+
+// select() on one socket; > 0 ready, 0 time-out, < 0 error. `failed` receives the except set.
+int SelectOne(SOCKET s, bool forWrite, int timeoutMs, bool* failed = nullptr) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    fd_set errors;
+    FD_ZERO(&errors);
+    FD_SET(s, &errors);
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    const int r = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, &errors,
+                         timeoutMs < 0 ? nullptr : &limit);
+    if (failed != nullptr) {
+        *failed = r > 0 && FD_ISSET(s, &errors);
+    }
+    return r == SOCKET_ERROR ? -1 : r;
+}
+
+} // namespace
+
+Socket::~Socket() {
+    Close();
+}
+
+Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, kInvalid);
+    }
+    return *this;
+}
+
+void Socket::Close() {
+    if (handle_ != kInvalid) {
+        closesocket(AsSocket(handle_));
+        handle_ = kInvalid;
+    }
+}
+
+ConnectStatus Socket::Connect(const std::string& host, const std::string& port, int timeoutMs) {
+    Close();
+    if (!StartWinsock()) {
+        return ConnectStatus::Refused;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* list = nullptr;
+    if (getaddrinfo(host.c_str(), port.c_str(), &hints, &list) != 0 || list == nullptr) {
+        return ConnectStatus::ResolveFailed;
+    }
+    // Only the first address is tried: a failed connect is not retried elsewhere.
+    const SOCKET s = socket(list->ai_family, list->ai_socktype, list->ai_protocol);
+    if (s == INVALID_SOCKET) {
+        freeaddrinfo(list);
+        return ConnectStatus::Refused;
+    }
+    handle_ = static_cast<std::intptr_t>(s);
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+    int r = connect(s, list->ai_addr, static_cast<int>(list->ai_addrlen));
+    freeaddrinfo(list);
+    if (r == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK) {
+        Close();
+        return ConnectStatus::Refused;
+    }
+    if (r == SOCKET_ERROR) {
+        bool failed = false;
+        r = SelectOne(s, true, timeoutMs, &failed);
+        if (r == 0) {
+            Close();
+            return ConnectStatus::TimedOut;
+        }
+        if (r < 0 || failed) {
+            Close();
+            return ConnectStatus::Refused;
+        }
+    }
+    u_long blocking = 0;
+    ioctlsocket(s, FIONBIO, &blocking);
+    // The request head goes out in one write and is small; do not hold it back.
+    const BOOL one = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
+    return ConnectStatus::Ok;
+}
+
+SocketStatus Socket::SendAll(std::span<const std::uint8_t> data) {
+    if (!IsOpen()) {
+        return SocketStatus::Ended;
+    }
+    while (!data.empty()) {
+        const int piece = data.size() > INT_MAX ? INT_MAX : static_cast<int>(data.size());
+        const int n = send(AsSocket(handle_), reinterpret_cast<const char*>(data.data()), piece, 0);
+        if (n == SOCKET_ERROR) {
+            return IsConnectionEnd(WSAGetLastError()) ? SocketStatus::Ended : SocketStatus::Error;
+        }
+        data = data.subspan(static_cast<std::size_t>(n));
+    }
+    return SocketStatus::Ok;
+}
+
+bool Socket::WaitReadable(int timeoutMs) {
+    if (!IsOpen()) {
+        return false;
+    }
+    return SelectOne(AsSocket(handle_), false, timeoutMs) > 0;
+}
+
+ReceiveResult Socket::Receive(std::span<std::uint8_t> buffer, int timeoutMs) {
+    if (!IsOpen()) {
+        return {SocketStatus::Ended, 0};
+    }
+    const SOCKET s = AsSocket(handle_);
+    const int ready = SelectOne(s, false, timeoutMs);
+    if (ready == 0) {
+        return {SocketStatus::TimedOut, 0};
+    }
+    if (ready < 0) {
+        return {SocketStatus::Error, 0};
+    }
+    const int piece = buffer.size() > INT_MAX ? INT_MAX : static_cast<int>(buffer.size());
+    const int n = recv(s, reinterpret_cast<char*>(buffer.data()), piece, 0);
+    if (n > 0) {
+        return {SocketStatus::Ok, static_cast<std::size_t>(n)};
+    }
+    if (n == 0) {
+        return {SocketStatus::Ended, 0};
+    }
+    return {IsConnectionEnd(WSAGetLastError()) ? SocketStatus::Ended : SocketStatus::Error, 0};
+}
+
+bool Socket::PeerClosedOrDirty() {
+    if (!IsOpen()) {
+        return true;
+    }
+    const SOCKET s = AsSocket(handle_);
+    if (SelectOne(s, false, 0) == 0) {
+        return false;
+    }
+    // Readable while idle: the end of the connection, an error, or stray bytes. The socket is
+    // readable, so this peek does not block.
+    char probe = 0;
+    const int n = recv(s, &probe, 1, MSG_PEEK);
+    return n != SOCKET_ERROR || WSAGetLastError() != WSAEWOULDBLOCK;
+}
+
+} // namespace hx::net
