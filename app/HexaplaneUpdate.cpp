@@ -1,4 +1,40 @@
-// Entry point; start-up arrives with the update window.
+// Entry point: picks the start-up course and ends with exit code 0 whatever happened.
+#include "app/StartUp.h"
+#include "app/win/Platform.h"
+#include "app/win/UpdateWindow.h"
+#include "support/Shell.h"
+
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+namespace hx::app {
+namespace {
+
+class WindowsStartUp final : public StartUpSystem {
+public:
+    bool FindAndActivateWindow(std::u16string_view className, bool restore) override {
+        return app::FindAndActivateWindow(className, restore);
+    }
+    std::u16string GetTempFolder() override { return app::GetTempFolder(); }
+    std::u16string ExecutablePath() override { return app::ExecutablePath(); }
+    void CreateFolder(std::u16string_view folder) override { app::CreateFolder(folder); }
+    bool FolderExists(std::u16string_view folder) override { return app::FolderExists(folder); }
+    void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
+        app::CopyFileOver(from, to);
+    }
+    void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) override {
+        hx::OpenWithParameters(file, parameters);
+    }
+    void RunInPlace() override { RunUpdateWindow(); }
+};
+
+} // namespace
+} // namespace hx::app
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        hx::app::WindowsStartUp system;
+        hx::app::RunStartUp(hx::app::CommandLineArguments(), system);
+    } catch (...) {
+    }
+    return 0;
+}

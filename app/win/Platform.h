@@ -1,0 +1,31 @@
+// The Windows operations of start-up. Each swallows its own failures.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hx::app {
+
+// Finds the first top-level window of the class (no title test). When `restore` is set
+// the window is shown with the restore command and made the foreground window. True
+// whenever a window was found.
+bool FindAndActivateWindow(std::u16string_view className, bool restore);
+
+// The user's temporary folder as the system reports it, of any length, ending in one
+// separator; empty on failure.
+std::u16string GetTempFolder();
+
+// Full path of the running executable, of any length; empty on failure.
+std::u16string ExecutablePath();
+
+// The command-line arguments after the program's own name, as the runtime split them.
+std::vector<std::u16string> CommandLineArguments();
+
+void CreateFolder(std::u16string_view folder);
+bool FolderExists(std::u16string_view folder);
+void CopyFileOver(std::u16string_view from, std::u16string_view to);
+
+} // namespace hx::app
