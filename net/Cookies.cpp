@@ -334,7 +334,7 @@ std::u16string CookieStore::CookieHeader(const Url& requestUrl) {
 }
 
 void CookieStore::RemoveExpired(int64_t now) {
-    std::erase_if(cookies_, [now](const Cookie& c) { return c.expiry <= now; });
+    std::erase_if(cookies_, [now](const Cookie& c) { return c.persistent && c.expiry <= now; });
 }
 
 void CookieStore::EnforceCaps(const std::u16string& domain) {
