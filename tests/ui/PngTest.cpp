@@ -1,4 +1,4 @@
-// PNG decoding: pixels through every filter and stream layout, and one specific rejection
+// PNG decoding: pixels through every filter and stream layout, and one precise rejection
 // for each way a file can be broken.
 #include "ui/Png.h"
 #include "tests/ui/PngWriter.h"
