@@ -112,7 +112,8 @@ bool Report(THttpClient& client) {
     }
     std::string line = std::string("result fail ") + hx::net::FailureKindName(result.kind);
     if (result.kind == hx::net::FailureKind::Status) {
-        line += " " + std::to_string(result.statusCode);
+        line += ' ';
+        line += std::to_string(result.statusCode);
     }
     Line(line);
     return false;
