@@ -78,6 +78,11 @@ std::vector<std::u16string> FoldersToCreate(std::u16string_view folder) {
     return out;
 }
 
+RefusalMessage AdministratorRefusal(std::u16string_view windowName, const CaptionLookup& lookup) {
+    return {lookup(windowName, windowName), lookup(windowName, u"MessageBoxAdmin1") + u"\r\n\r\n" +
+                                                lookup(windowName, u"MessageBoxAdmin2")};
+}
+
 Course RunStartUp(std::span<const std::u16string> arguments, StartUpSystem& system) {
     // The single-window rule comes first, whatever the arguments say.
     if (system.FindAndActivateWindow(kUpdateFormClass, true))

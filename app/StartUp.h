@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -50,6 +51,15 @@ std::optional<std::size_t> FindGroup(std::span<const Group> groups, const Id& wa
             return i;
     return std::nullopt;
 }
+
+// The message box that refuses users outside the Administrators group, its texts looked
+// up under the update window's name. `lookup` is GetCaption(window name, key).
+struct RefusalMessage {
+    std::u16string caption;
+    std::u16string text;
+};
+using CaptionLookup = std::function<std::u16string(std::u16string_view, std::u16string_view)>;
+RefusalMessage AdministratorRefusal(std::u16string_view windowName, const CaptionLookup& lookup);
 
 // What start-up needs from the platform. Every operation swallows its own failures.
 class StartUpSystem {

@@ -147,6 +147,18 @@ TEST(StartUpPaths, FoldersToCreateSkipRoots) {
     EXPECT_EQ(FoldersToCreate(u""), List{});
 }
 
+TEST(AdministratorRefusal, CaptionAndTwoTextsUnderTheWindowName) {
+    const auto lookup = [](std::u16string_view window, std::u16string_view key) {
+        return window == u"HXUpdateForm" ? u"<" + std::u16string(key) + u">" : std::u16string();
+    };
+    const RefusalMessage m = AdministratorRefusal(u"HXUpdateForm", lookup);
+    EXPECT_EQ(m.caption, u"<HXUpdateForm>");
+    EXPECT_EQ(m.text, u"<MessageBoxAdmin1>\r\n\r\n<MessageBoxAdmin2>");
+    const RefusalMessage empty = AdministratorRefusal(u"Other", lookup);
+    EXPECT_EQ(empty.caption, u"");
+    EXPECT_EQ(empty.text, u"\r\n\r\n") << "without texts the box shows the line breaks alone";
+}
+
 struct Group {
     std::string sid;
     unsigned attributes;
