@@ -1,0 +1,103 @@
+// The install stage's order of steps and its prompts, over a recording InstallSystem.
+
+#include "update/InstallerRun.h"
+
+#include "net/UpdateServer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace hx::update {
+namespace {
+
+std::string Narrow(std::u16string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+class RecordingSystem final : public InstallSystem {
+public:
+    std::int32_t exitCode = 0;
+    int answer = kIdYes;
+    std::vector<std::string> calls;
+
+    void CloseWindowByClass(std::u16string_view className) override {
+        calls.push_back("close " + Narrow(className));
+    }
+    std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override {
+        calls.push_back("run " + Narrow(path) + " " + Narrow(parameters));
+        return exitCode;
+    }
+    int ShowMessage(std::u16string_view text, unsigned flags) override {
+        calls.push_back("message " + std::to_string(flags) + " " + Narrow(text));
+        return answer;
+    }
+    std::u16string Caption(std::u16string_view key) override { return std::u16string(key); }
+    void RestartWindows() override { calls.push_back("restart"); }
+    void OpenLink(std::u16string_view target) override {
+        calls.push_back("open " + Narrow(target));
+    }
+};
+
+using Calls = std::vector<std::string>;
+
+const std::string kInstaller = "C:\\T\\update2251Hexaplane.exe";
+const Calls kCloseAndRun = {"close THXAboutForm", "close THXSettingsForm", "close THXMainForm",
+                            "run " + kInstaller + " /NORESTART /RESTARTEXITCODE=99"};
+const std::string kManualMessage =
+    "message 52 MessageBoxManualUpdate1\r\n\r\nMessageBoxManualUpdate2"; // 0x34
+const std::string kRestartMessage = "message 308 MessageBoxUpdateRestart1\r\n\r\n"
+                                    "MessageBoxUpdateRestart2\r\n\r\nMessageBoxUpdateRestart3";
+
+Calls Stage(std::int32_t exitCode, int answer, bool complete = true) {
+    RecordingSystem system;
+    system.exitCode = exitCode;
+    system.answer = answer;
+    InstallUpdate(u"C:\\T\\update2251Hexaplane.exe", complete, system);
+    return system.calls;
+}
+
+Calls Then(Calls calls, const std::vector<std::string>& more) {
+    calls.insert(calls.end(), more.begin(), more.end());
+    return calls;
+}
+
+TEST(InstallUpdate, SuccessClosesTheProductWindowsInOrderRunsAndShowsNothing) {
+    EXPECT_EQ(Stage(0, kIdYes), kCloseAndRun);
+}
+
+TEST(InstallUpdate, RestartCodeOffersTheRestartWithNoAsDefault) {
+    EXPECT_EQ(Stage(99, kIdYes), Then(kCloseAndRun, {kRestartMessage, "restart"}));
+    EXPECT_EQ(Stage(99, 7), Then(kCloseAndRun, {kRestartMessage}));
+    EXPECT_EQ(Stage(99, 0), Then(kCloseAndRun, {kRestartMessage})); // no box could be shown
+}
+
+TEST(InstallUpdate, FailureCodesOfferTheDownloadPage) {
+    const std::string open = "open " + Narrow(net::DownloadPageUrl());
+    for (std::int32_t code : {2, 1, 259, 98, 100}) {
+        EXPECT_EQ(Stage(code, kIdYes), Then(kCloseAndRun, {kManualMessage, open})) << code;
+        EXPECT_EQ(Stage(code, 7), Then(kCloseAndRun, {kManualMessage})) << code;
+    }
+}
+
+TEST(InstallUpdate, CrashStatusIsAFailureNotASuccess) {
+    const auto accessViolation = static_cast<std::int32_t>(0xC0000005u);
+    EXPECT_EQ(Stage(accessViolation, 7), Then(kCloseAndRun, {kManualMessage}));
+    EXPECT_EQ(Stage(-1, 7), Then(kCloseAndRun, {kManualMessage}));
+}
+
+TEST(InstallUpdate, IncompleteDownloadIsNeverStartedAndTheProductStaysOpen) {
+    EXPECT_EQ(Stage(0, 7, false), Calls{kManualMessage});
+    EXPECT_EQ(Stage(0, kIdYes, false),
+              (Calls{kManualMessage, "open " + Narrow(net::DownloadPageUrl())}));
+}
+
+TEST(MessageTexts, PiecesAreJoinedByAnEmptyLine) {
+    const std::vector<std::u16string> pieces{u"a", u"", u"c"};
+    EXPECT_EQ(JoinMessageTexts(pieces), u"a\r\n\r\n\r\n\r\nc");
+    EXPECT_EQ(JoinMessageTexts({}), u"");
+}
+
+} // namespace
+} // namespace hx::update

@@ -1,0 +1,111 @@
+#include "update/InstallerDownload.h"
+
+#include "net/UpdateServer.h"
+
+#include <cmath>
+#include <string>
+
+namespace hx::update {
+
+InstallerStamp StampFromClock(const std::function<LocalTime()>& clock) {
+    const LocalTime date = clock();
+    const LocalTime time = clock();
+    return {date.year, date.month, date.day, time.hour, time.minute, time.second, time.millisecond};
+}
+
+std::u16string InstallerFileName(std::u16string_view folder, const InstallerStamp& stamp) {
+    const std::uint32_t sum = std::uint32_t{stamp.year} + stamp.month + stamp.day + stamp.hour +
+                              stamp.minute + stamp.second + stamp.millisecond;
+    const std::string digits = std::to_string(sum);
+    std::u16string name(folder);
+    name += u"update";
+    name.append(digits.begin(), digits.end());
+    name += u"Hexaplane.exe";
+    return name;
+}
+
+std::optional<int> ProgressPosition(std::int64_t count, std::int32_t total) {
+    if (total == 0) {
+        return std::nullopt;
+    }
+    const auto low = static_cast<std::int32_t>(static_cast<std::uint32_t>(count));
+    // nearbyint rounds in the current mode, which is to nearest with ties to even.
+    const double position = std::nearbyint(double(low) / double(total) * 100.0);
+    // A count beyond the announced size must not overflow the conversion; the bar would
+    // stop at its ends anyway.
+    if (position <= 0.0) {
+        return 0;
+    }
+    return position >= 100.0 ? 100 : static_cast<int>(position);
+}
+
+namespace {
+
+std::size_t LastSeparator(std::u16string_view path) {
+    return path.find_last_of(u"\\/");
+}
+
+} // namespace
+
+std::u16string_view FolderPart(std::u16string_view path) {
+    const std::size_t at = LastSeparator(path);
+    return at == std::u16string_view::npos ? std::u16string_view() : path.substr(0, at + 1);
+}
+
+std::u16string_view FileNamePart(std::u16string_view path) {
+    const std::size_t at = LastSeparator(path);
+    return at == std::u16string_view::npos ? path : path.substr(at + 1);
+}
+
+Download::Download(net::THttpClient& client, std::u16string url)
+    : client_(client), url_(url.empty() ? net::InstallerUrl() : std::move(url)) {}
+
+Download::~Download() = default;
+
+void Download::DownloadUpdate(std::u16string_view fileName) {
+    complete_ = false;
+    try {
+        // A file left open by an earlier failed download has no writer any more.
+        stream_.reset();
+        stream_ = net::FileOutputStream::Create(std::u16string(fileName));
+        if (!stream_) {
+            return;
+        }
+        client_.Request.UserAgent = std::u16string(net::kUserAgent);
+        running_ = true;
+        const bool ok = client_.Get(url_, *stream_);
+        running_ = false;
+        if (ok) {
+            // An aborted or cut body also returns normally: the file holds what came.
+            complete_ = client_.LastBodyComplete();
+            stream_.reset();
+        }
+        // After a failure the file stays open until the close duty releases it.
+    } catch (...) {
+        running_ = false;
+        complete_ = false;
+    }
+}
+
+void Download::OnWorkBegin(std::int64_t workCountMax) {
+    total_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(workCountMax));
+}
+
+std::optional<int> Download::PositionFor(std::int64_t workCount) const {
+    return ProgressPosition(workCount, total_);
+}
+
+void Download::CloseDuty() {
+    try {
+        client_.Disconnect();
+    } catch (...) {
+        return;
+    }
+    // While the transfer runs it still writes what it has received; the download itself
+    // closes the file when the GET returns.
+    if (!running_) {
+        stream_.reset();
+    }
+}
+
+} // namespace hx::update

@@ -1,0 +1,102 @@
+// The installer download: earlier installers removed, the time-stamped file name, the
+// transfer into that file on the update window's client, and the progress position.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "net/HttpClient.h"
+#include "net/OutputStream.h"
+
+namespace hx::update {
+
+// A local date and time as the clock gives it (the fields of the platform's SYSTEMTIME).
+struct LocalTime {
+    std::uint16_t year = 0, month = 0, day = 0;
+    std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// The seven parts the installer's name is built from: the date from one clock reading,
+// the time of day from a second one.
+struct InstallerStamp {
+    std::uint16_t year = 0, month = 0, day = 0;
+    std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// Reads `clock` twice: date parts from the first reading, time parts from the second.
+InstallerStamp StampFromClock(const std::function<LocalTime()>& clock);
+// The same on the local clock (update/win/).
+InstallerStamp ReadInstallerStamp();
+
+// folder + "update" + the decimal sum of the seven parts + "Hexaplane.exe".
+std::u16string InstallerFileName(std::u16string_view folder, const InstallerStamp& stamp);
+
+// The bar position for `count` bytes of `total`: the count's low 32 bits as a signed
+// number, count / total x 100 rounded to the nearest integer with ties to even, kept
+// within the bar's range 0..100. Nothing when no size was announced (total 0).
+std::optional<int> ProgressPosition(std::int64_t count, std::int32_t total);
+
+// The folder part of a path, with its trailing separator ('\\' or '/'); empty when the
+// path has none.
+std::u16string_view FolderPart(std::u16string_view path);
+// What follows the last separator.
+std::u16string_view FileNamePart(std::u16string_view path);
+
+// The running executable's folder with its trailing separator; empty on failure
+// (update/win/).
+std::u16string ExecutableFolder();
+
+// Deletes every entry of `folder` (with its trailing separator) matching "update*.*", as
+// a file, in listing order; an entry that cannot be deleted (a directory, a file in use)
+// is skipped (update/win/).
+void DeleteOldUpdates(std::u16string_view folder);
+// The same in the executable's folder.
+void DeleteOldUpdates();
+
+// One installer download on the update window's client. It owns the download file
+// (DownloadStream): created by DownloadUpdate, closed by it when the GET returns
+// normally, and otherwise kept open until the close duty releases it. The window binds
+// its client's progress events to OnWorkBegin and PositionFor.
+class Download {
+public:
+    // `url` defaults to the installer on the maker's web host.
+    explicit Download(net::THttpClient& client, std::u16string url = {});
+    ~Download();
+    Download(const Download&) = delete;
+    Download& operator=(const Download&) = delete;
+
+    // Creates `fileName` (replacing it, opened exclusively) and GETs the installer into
+    // it. Never fails: a failure leaves whatever was written, and the file stays open.
+    void DownloadUpdate(std::u16string_view fileName);
+
+    // The transfer's start event: the announced size, low 32 bits as a signed number.
+    void OnWorkBegin(std::int64_t workCountMax);
+    // The progress event: the bar's new position, or nothing to leave it where it is.
+    std::optional<int> PositionFor(std::int64_t workCount) const;
+
+    // The update window's close duty: aborts the transfer, and releases a file left open
+    // by a failed download, but never while the transfer may still write to it.
+    void CloseDuty();
+
+    // The last DownloadUpdate got a success status and the whole body into the file, and
+    // the file was closed. Anything less must not be started as an installer.
+    bool Complete() const { return complete_; }
+    // DownloadStream holds a file.
+    bool StreamOpen() const { return stream_ != nullptr; }
+    std::int32_t DownloadTotal() const { return total_; }
+    bool Running() const { return running_; }
+
+private:
+    net::THttpClient& client_;
+    std::u16string url_;
+    std::unique_ptr<net::FileOutputStream> stream_;
+    std::int32_t total_ = 0;
+    bool running_ = false;
+    bool complete_ = false;
+};
+
+} // namespace hx::update
