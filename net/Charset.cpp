@@ -28,8 +28,8 @@ Codec CodecOf(std::u16string_view name) {
         return Codec::Utf16Be;
     if (in({u"utf-16", u"ucs-2", u"unicode", u"csunicode", u"iso-10646-ucs-2"}))
         return Codec::Utf16Bom;
-    if (in({u"iso-8859-1", u"iso8859-1", u"iso_8859-1", u"iso_8859-1:1987", u"latin1",
-            u"latin-1", u"l1", u"iso-ir-100", u"cp819", u"ibm819", u"csisolatin1", u"iso88591"}))
+    if (in({u"iso-8859-1", u"iso8859-1", u"iso_8859-1", u"iso_8859-1:1987", u"latin1", u"latin-1",
+            u"l1", u"iso-ir-100", u"cp819", u"ibm819", u"csisolatin1", u"iso88591"}))
         return Codec::Latin1;
     if (in({u"us-ascii", u"ascii", u"us", u"ansi_x3.4-1968", u"ansi_x3.4-1986", u"iso646-us",
             u"iso_646.irv:1991", u"cp367", u"ibm367", u"csascii", u"iso-ir-6"}))
@@ -150,7 +150,9 @@ std::u16string HeaderCharset(const HeaderList& headers) {
     return u"ISO-8859-1";
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
+bool IsSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
 
 struct MetaAttributes {
     std::u16string httpEquiv, content, charset;
@@ -167,8 +169,8 @@ MetaAttributes ReadAttributes(std::u16string_view html, size_t& pos) {
         if (pos >= html.size() || html[pos] == u'>')
             break;
         size_t start = pos;
-        while (pos < html.size() && !IsSpace(html[pos]) && html[pos] != u'=' &&
-               html[pos] != u'>' && html[pos] != u'/')
+        while (pos < html.size() && !IsSpace(html[pos]) && html[pos] != u'=' && html[pos] != u'>' &&
+               html[pos] != u'/')
             ++pos;
         if (pos == start) // a stray '=': skip it
             ++pos;
@@ -284,7 +286,8 @@ std::u16string ContentTypeParameter(std::u16string_view contentType, std::u16str
     size_t pos = contentType.find(u';');
     while (pos != contentType.npos) {
         size_t next = contentType.find(u';', pos + 1);
-        std::u16string_view param = contentType.substr(pos + 1, next == contentType.npos ? contentType.npos : next - pos - 1);
+        std::u16string_view param = contentType.substr(
+            pos + 1, next == contentType.npos ? contentType.npos : next - pos - 1);
         pos = next;
         size_t eq = param.find(u'=');
         if (eq == param.npos || !EqualsNoCase(TrimBlanks(param.substr(0, eq)), name))
@@ -311,7 +314,9 @@ std::u16string ChooseCharset(std::span<const uint8_t> body, const HeaderList& he
     return HeaderCharset(headers);
 }
 
-bool IsKnownCharset(std::u16string_view name) { return CodecOf(name) != Codec::None; }
+bool IsKnownCharset(std::u16string_view name) {
+    return CodecOf(name) != Codec::None;
+}
 
 std::u16string DecodeWithCharset(std::span<const uint8_t> body, std::u16string_view charset) {
     switch (CodecOf(charset)) {

@@ -41,7 +41,8 @@ size_t ChunkedDecoder::Feed(std::span<const uint8_t> in, std::vector<uint8_t>& d
             continue;
         }
         size_t before = pos;
-        auto status = lines_.Take(in, pos, state_ == State::SizeLine ? kMaxChunkSizeLine : kMaxHeadLine);
+        auto status =
+            lines_.Take(in, pos, state_ == State::SizeLine ? kMaxChunkSizeLine : kMaxHeadLine);
         if (state_ == State::Trailer)
             trailerBytes_ += pos - before;
         if (status == LineReader::Status::TooLong || trailerBytes_ > kMaxHeadBytes) {
@@ -88,6 +89,8 @@ void ChunkedDecoder::ConnectionEnded() {
         state_ = State::Failed;
 }
 
-void ChunkedDecoder::Reset() { *this = ChunkedDecoder(); }
+void ChunkedDecoder::Reset() {
+    *this = ChunkedDecoder();
+}
 
 } // namespace hx::net

@@ -9,7 +9,9 @@ namespace {
 constexpr int64_t kEarliest = INT64_MIN;
 constexpr int64_t kLatest = INT64_MAX;
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // ---- Dates (5.1.1) ----
 
@@ -58,7 +60,9 @@ bool MatchMonth(std::u16string_view t, int& month) {
     return false;
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -129,8 +133,8 @@ void ParseAttribute(std::u16string_view av, const Url& url, int64_t now, ParsedC
             out.attributes.push_back({Attribute::Domain, AsciiLower(value), 0});
         }
     } else if (EqualsNoCase(name, u"path")) {
-        std::u16string path = value.empty() || value[0] != u'/' ? DefaultCookiePath(url)
-                                                                  : std::u16string(value);
+        std::u16string path =
+            value.empty() || value[0] != u'/' ? DefaultCookiePath(url) : std::u16string(value);
         out.attributes.push_back({Attribute::Path, std::move(path), 0});
     } else if (EqualsNoCase(name, u"secure")) {
         out.attributes.push_back({Attribute::Secure, {}, 0});
@@ -139,8 +143,7 @@ void ParseAttribute(std::u16string_view av, const Url& url, int64_t now, ParsedC
     }
 }
 
-std::optional<ParsedCookie> ParseSetCookie(std::u16string_view text, const Url& url,
-                                           int64_t now) {
+std::optional<ParsedCookie> ParseSetCookie(std::u16string_view text, const Url& url, int64_t now) {
     size_t semicolon = text.find(u';');
     std::u16string_view pair = text.substr(0, semicolon);
     size_t eq = pair.find(u'=');
@@ -151,8 +154,8 @@ std::optional<ParsedCookie> ParseSetCookie(std::u16string_view text, const Url& 
     cookie.value = std::u16string(TrimBlanks(pair.substr(eq + 1)));
     if (cookie.name.empty())
         return std::nullopt;
-    std::u16string_view rest = semicolon == text.npos ? std::u16string_view{}
-                                                      : text.substr(semicolon + 1);
+    std::u16string_view rest =
+        semicolon == text.npos ? std::u16string_view{} : text.substr(semicolon + 1);
     while (!rest.empty()) {
         size_t next = rest.find(u';');
         ParseAttribute(rest.substr(0, next), url, now, cookie);
@@ -174,7 +177,8 @@ bool IsIpAddress(std::u16string_view host) {
     if (host.empty())
         return false;
     // IPv4 in dotted form: digits and dots only, ending in a digit.
-    return std::all_of(host.begin(), host.end(), [](char16_t c) { return IsDigit(c) || c == u'.'; }) &&
+    return std::all_of(host.begin(), host.end(),
+                       [](char16_t c) { return IsDigit(c) || c == u'.'; }) &&
            IsDigit(host.back());
 }
 
@@ -234,7 +238,8 @@ std::u16string DefaultCookiePath(const Url& url) {
 bool PathMatches(std::u16string_view requestPath, std::u16string_view cookiePath) {
     if (requestPath == cookiePath)
         return true;
-    if (requestPath.size() <= cookiePath.size() || requestPath.substr(0, cookiePath.size()) != cookiePath)
+    if (requestPath.size() <= cookiePath.size() ||
+        requestPath.substr(0, cookiePath.size()) != cookiePath)
         return false;
     return cookiePath.back() == u'/' || requestPath[cookiePath.size()] == u'/';
 }
@@ -246,7 +251,9 @@ CookieStore::CookieStore()
                                           .count());
       }) {}
 
-void CookieStore::SetClock(Clock clock) { clock_ = std::move(clock); }
+void CookieStore::SetClock(Clock clock) {
+    clock_ = std::move(clock);
+}
 
 void CookieStore::Store(std::u16string_view setCookieValue, const Url& requestUrl) {
     if (setCookieValue.size() > kMaxCookieBytes)
@@ -342,8 +349,9 @@ void CookieStore::EnforceCaps(const std::u16string& domain) {
     auto evictOne = [this](auto&& eligible) {
         auto victim = cookies_.end();
         for (auto it = cookies_.begin(); it != cookies_.end(); ++it)
-            if (eligible(*it) && (victim == cookies_.end() || it->lastAccess < victim->lastAccess ||
-                                  (it->lastAccess == victim->lastAccess && it->sequence < victim->sequence)))
+            if (eligible(*it) &&
+                (victim == cookies_.end() || it->lastAccess < victim->lastAccess ||
+                 (it->lastAccess == victim->lastAccess && it->sequence < victim->sequence)))
                 victim = it;
         if (victim != cookies_.end())
             cookies_.erase(victim);

@@ -32,8 +32,8 @@ struct Cookie {
     bool hostOnly = true;
     bool secure = false;
     bool httpOnly = false;
-    int64_t creation = 0;   // seconds since 1970 UTC
-    uint64_t sequence = 0;  // order of creation, the tiebreaker among equal creation times
+    int64_t creation = 0;  // seconds since 1970 UTC
+    uint64_t sequence = 0; // order of creation, the tiebreaker among equal creation times
     int64_t lastAccess = 0;
 };
 

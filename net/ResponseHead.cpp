@@ -17,7 +17,9 @@ std::vector<std::u16string> HeaderList::All(std::u16string_view name) const {
     return values;
 }
 
-void HeaderList::Add(Header header) { items.push_back(std::move(header)); }
+void HeaderList::Add(Header header) {
+    items.push_back(std::move(header));
+}
 
 void HeaderList::Remove(std::u16string_view name) {
     std::erase_if(items, [&](const Header& h) { return EqualsNoCase(h.name, name); });
@@ -171,6 +173,8 @@ void HeadReader::Fail(Failure why) {
     failure_ = why;
 }
 
-void HeadReader::Reset() { *this = HeadReader(); }
+void HeadReader::Reset() {
+    *this = HeadReader();
+}
 
 } // namespace hx::net

@@ -26,7 +26,9 @@ std::u16string Latin1Text(std::span<const uint8_t> bytes) {
     return std::u16string(bytes.begin(), bytes.end());
 }
 
-char16_t AsciiLowerChar(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
+char16_t AsciiLowerChar(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+}
 
 std::u16string AsciiLower(std::u16string_view text) {
     std::u16string out(text);
@@ -62,7 +64,9 @@ size_t FindNoCase(std::u16string_view text, std::u16string_view needle, size_t f
     return std::u16string_view::npos;
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 std::u16string_view TrimBlanks(std::u16string_view text) {
     while (!text.empty() && IsBlank(text.front()))

@@ -5,8 +5,12 @@
 namespace hx::net {
 namespace {
 
-bool IsAsciiAlpha(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsAsciiAlpha(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool IsAsciiDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // The scheme before ':' when the text starts with one (RFC 3986 letters), else empty.
 std::u16string_view SchemeOf(std::u16string_view text) {

@@ -27,8 +27,8 @@ void CheckShape(const Url& u) {
     auto again = ParseUrl(ToString(u));
     Require(again.has_value());
     Require(again->scheme == u.scheme && again->host == u.host && again->port == u.port &&
-            again->path == u.path && again->document == u.document &&
-            again->query == u.query && again->fragment == u.fragment);
+            again->path == u.path && again->document == u.document && again->query == u.query &&
+            again->fragment == u.fragment);
 }
 
 } // namespace

@@ -66,13 +66,11 @@ TEST(Charset, XmlBodyDecidesWhateverTheHeaderSays) {
     EXPECT_EQ(Choose(u"application/xml", "\xEF\xBB\xBF<a/>"), u"UTF-8");
     EXPECT_EQ(Choose(u"application/xml", std::string_view("\xFF\xFE<\0", 4)), u"UTF-16LE");
     EXPECT_EQ(Choose(u"application/xml", std::string_view("\xFE\xFF\0<", 4)), u"UTF-16BE");
-    EXPECT_EQ(Choose(u"application/xml-dtd",
-                     "<?xml version=\"1.0\" encoding='windows-1252'?><a/>"),
+    EXPECT_EQ(Choose(u"application/xml-dtd", "<?xml version=\"1.0\" encoding='windows-1252'?><a/>"),
               u"windows-1252");
     EXPECT_EQ(Choose(u"image/svg+xml", "<?xml version='1.0' encoding = \"ISO-8859-1\" ?>"),
               u"ISO-8859-1");
-    EXPECT_EQ(Choose(u"application/xml-external-parsed-entity", "<?xml version='1.0'?>"),
-              u"UTF-8");
+    EXPECT_EQ(Choose(u"application/xml-external-parsed-entity", "<?xml version='1.0'?>"), u"UTF-8");
     EXPECT_EQ(Choose(u"application/xml", "<?xml encoding=\"unterminated"), u"UTF-8");
 }
 
@@ -99,7 +97,11 @@ TEST(Charset, DecodesEachKnownCharset) {
     EXPECT_EQ(decode(std::string_view("A\0\xAC\x20", 4), u"utf-16le"), u"A\u20ac");
     EXPECT_EQ(decode(std::string_view("\0A\x20\xAC", 4), u"UTF-16BE"), u"A\u20ac");
     EXPECT_EQ(decode(std::string_view("\xFE\xFF\0A", 4), u"utf-16"), u"\ufeffA");
-    EXPECT_EQ(decode(std::string_view("\xFF\xFE" "A\0", 4), u"utf-16"), u"\ufeffA");
+    EXPECT_EQ(decode(std::string_view("\xFF\xFE"
+                                      "A\0",
+                                      4),
+                     u"utf-16"),
+              u"\ufeffA");
     EXPECT_EQ(decode(std::string_view("A\0B", 3), u"utf-16le"), u"A\ufffd"); // lone last byte
     EXPECT_EQ(decode("\x80\x81\x9F\xA0", u"windows-1252"), u"\u20ac\u0081\u0178\u00a0");
     EXPECT_EQ(decode("\x80\xE9", u"Latin1"), u"\u0080\u00e9");
@@ -111,13 +113,16 @@ TEST(Charset, DecodesEachKnownCharset) {
 
 TEST(Charset, InvalidUtf8BecomesReplacementCharacters) {
     auto utf8 = [](std::string_view bytes) { return DecodeWithCharset(Bytes(bytes), u"utf-8"); };
-    EXPECT_EQ(utf8("a\xC3"), u"a\ufffd");                          // cut at the end
-    EXPECT_EQ(utf8("\xE2\x82" "b"), u"\ufffd" "b");                // cut in the middle
-    EXPECT_EQ(utf8("\xFF\xFE"), u"\ufffd\ufffd");                  // never valid
-    EXPECT_EQ(utf8("\xC0\xAF"), u"\ufffd\ufffd");                  // overlong
-    EXPECT_EQ(utf8("\xED\xA0\x80"), u"\ufffd\ufffd\ufffd");        // surrogate
+    EXPECT_EQ(utf8("a\xC3"), u"a\ufffd"); // cut at the end
+    EXPECT_EQ(utf8("\xE2\x82"
+                   "b"),
+              u"\ufffd"
+              "b");                                                   // cut in the middle
+    EXPECT_EQ(utf8("\xFF\xFE"), u"\ufffd\ufffd");                     // never valid
+    EXPECT_EQ(utf8("\xC0\xAF"), u"\ufffd\ufffd");                     // overlong
+    EXPECT_EQ(utf8("\xED\xA0\x80"), u"\ufffd\ufffd\ufffd");           // surrogate
     EXPECT_EQ(utf8("\xF4\x90\x80\x80"), u"\ufffd\ufffd\ufffd\ufffd"); // above U+10FFFF
-    EXPECT_EQ(utf8("\x80x"), u"\ufffdx");                          // lone continuation
+    EXPECT_EQ(utf8("\x80x"), u"\ufffdx");                             // lone continuation
 }
 
 } // namespace

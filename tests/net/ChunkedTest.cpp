@@ -81,8 +81,8 @@ TEST(Chunked, ParsesChunkSizes) {
     EXPECT_EQ(ParseChunkSize(u"nonsense"), 0);
     EXPECT_EQ(ParseChunkSize(u"000000000000000000000000001"), 1);
     EXPECT_EQ(ParseChunkSize(u"10000000000"), kMaxChunkSize);
-    EXPECT_FALSE(ParseChunkSize(u"10000000001"));        // above the cap
-    EXPECT_FALSE(ParseChunkSize(u"FFFFFFFFFFFFFFFF"));   // would not fit an int64
+    EXPECT_FALSE(ParseChunkSize(u"10000000001"));         // above the cap
+    EXPECT_FALSE(ParseChunkSize(u"FFFFFFFFFFFFFFFF"));    // would not fit an int64
     EXPECT_FALSE(ParseChunkSize(u"1000000000000000000")); // too many digits
 }
 
@@ -103,7 +103,8 @@ TEST(Chunked, OversizedChunksAndLinesFail) {
 }
 
 TEST(Chunked, ConnectionEndIsAFailureUnlessDone) {
-    for (std::string cut : {"", "4\r\nWi", "4\r\nWiki", "4\r\nWiki\r\n", "0\r\n", "0\r\nT: 1\r\n"}) {
+    for (std::string cut :
+         {"", "4\r\nWi", "4\r\nWiki", "4\r\nWiki\r\n", "0\r\n", "0\r\nT: 1\r\n"}) {
         Decoded d = DecodeInSlices(cut, 1);
         d.decoder.ConnectionEnded();
         EXPECT_TRUE(d.decoder.failed()) << cut;

@@ -41,7 +41,7 @@ TEST_F(CookieStoreTest, MaxAgeWinsOverExpiresInAnyOrder) {
     Set(u"a=1; Max-Age=100; Expires=Thu, 01 Jan 1970 00:00:00 GMT");
     Set(u"b=2; Expires=Thu, 01 Jan 1970 00:00:00 GMT; Max-Age=100");
     Set(u"c=3; Max-Age=x10; Expires=Thu, 01 Jan 1970 00:00:00 GMT"); // bad Max-Age ignored
-    Set(u"d=4; Max-Age=99999999999999999999999"); // saturates, far future
+    Set(u"d=4; Max-Age=99999999999999999999999");                    // saturates, far future
     EXPECT_EQ(Get(), u"a=1; b=2; d=4");
 }
 
@@ -80,9 +80,9 @@ TEST_F(CookieStoreTest, DefaultPathIsTheRequestDirectory) {
 TEST_F(CookieStoreTest, DomainAttributeWidensHostOnlyDoesNot) {
     Set(u"wide=1; Domain=.KORVEX.com");
     Set(u"narrow=2");
-    Set(u"foreign=3; Domain=example.org"); // not ours: ignored
+    Set(u"foreign=3; Domain=example.org");    // not ours: ignored
     Set(u"sub=4; Domain=sub.www.korvex.com"); // narrower than the host: ignored
-    Set(u"tld=5; Domain=.com"); // a single label counts as a public suffix
+    Set(u"tld=5; Domain=.com");               // a single label counts as a public suffix
     EXPECT_EQ(store.size(), 2u);
     EXPECT_EQ(Get(u"http://WWW.Korvex.COM/"), u"wide=1; narrow=2");
     Set(u"local=6; Domain=LOCALHOST", u"http://localhost:18080/"); // the host itself: host-only

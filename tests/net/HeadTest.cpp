@@ -125,7 +125,8 @@ TEST(HeadReader, LongestLineIsAccepted) {
 }
 
 TEST(HeadReader, LongerLineFails) {
-    std::string tooLong = "HTTP/1.1 200 OK\r\nX: " + std::string(kMaxHeadLine - 2, 'v') + "\r\n\r\n";
+    std::string tooLong =
+        "HTTP/1.1 200 OK\r\nX: " + std::string(kMaxHeadLine - 2, 'v') + "\r\n\r\n";
     HeadReader r;
     size_t consumed = r.Feed(Bytes(tooLong));
     EXPECT_EQ(r.failure(), HeadReader::Failure::LineTooLong);
@@ -193,7 +194,8 @@ TEST(HeadHelpers, ContentLengthIsANumberOrNothing) {
 
 TEST(HeadHelpers, ChunkedAndKeepAlive) {
     EXPECT_TRUE(IsChunked(Headers({{u"Transfer-Encoding", u"gzip, CHUNKED"}})));
-    EXPECT_TRUE(IsChunked(Headers({{u"Transfer-Encoding", u"gzip"}, {u"transfer-encoding", u"chunked"}})));
+    EXPECT_TRUE(
+        IsChunked(Headers({{u"Transfer-Encoding", u"gzip"}, {u"transfer-encoding", u"chunked"}})));
     EXPECT_FALSE(IsChunked(Headers({{u"Transfer-Encoding", u"identity"}})));
     EXPECT_FALSE(IsChunked(Headers({})));
 

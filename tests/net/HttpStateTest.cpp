@@ -52,7 +52,9 @@ std::vector<Case> ReadCases(std::istream& in) {
     std::vector<Case> cases;
     Case c;
     std::string line;
-    auto after = [&line](std::string_view key) { return Unescape(std::string_view(line).substr(key.size())); };
+    auto after = [&line](std::string_view key) {
+        return Unescape(std::string_view(line).substr(key.size()));
+    };
     while (std::getline(in, line)) {
         if (line.starts_with("TEST ")) {
             c = Case{};
@@ -77,8 +79,8 @@ std::vector<Case> ReadCases(std::istream& in) {
 }
 
 struct Outcome {
-    std::string cookie;      // the Cookie header as sent, "" for none
-    std::string requestUrl;  // the redirect target as the client resolves it
+    std::string cookie;     // the Cookie header as sent, "" for none
+    std::string requestUrl; // the redirect target as the client resolves it
 };
 
 // The redirect response as received, its cookies stored, the Location followed.
@@ -154,8 +156,9 @@ TEST(HttpState, DifferByDesignCasesComeBackSevenBit) {
             continue;
         // Each UTF-8 byte became U+FFFD in the head, then '?' on the wire.
         std::string expected = c.expect.value_or("");
-        std::replace_if(expected.begin(), expected.end(),
-                        [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; }, '?');
+        std::replace_if(
+            expected.begin(), expected.end(),
+            [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; }, '?');
         EXPECT_EQ(RunCase(c).cookie, expected) << c.name;
     }
 }

@@ -18,7 +18,8 @@ std::string Resolved(std::u16string_view base, std::u16string_view location) {
 }
 
 TEST(Url, SplitsTheUpdateQuestion) {
-    auto url = ParseUrl(u"http://www.korvex.com/downloads/update/?product=hexaplane&version=2.10.12.2020");
+    auto url =
+        ParseUrl(u"http://www.korvex.com/downloads/update/?product=hexaplane&version=2.10.12.2020");
     ASSERT_TRUE(url);
     EXPECT_EQ(url->scheme, u"http");
     EXPECT_EQ(url->host, u"www.korvex.com");
@@ -131,10 +132,12 @@ TEST(Location, DocumentAndQueryAlwaysComeFromTheLocation) {
 TEST(Text, SendsSevenBitAndFoldsOnlyAscii) {
     EXPECT_EQ(ToAscii7(u"GET /caf\u00e9 \U0001F600 x"), "GET /caf? ?? x");
     EXPECT_TRUE(EqualsNoCase(u"Content-LENGTH", u"content-length"));
-    EXPECT_FALSE(EqualsNoCase(u"\u00c9", u"\u00e9"));     // no folding beyond A-Z
-    EXPECT_FALSE(EqualsNoCase(u"\u212a", u"k"));          // Kelvin sign is not K
+    EXPECT_FALSE(EqualsNoCase(u"\u00c9", u"\u00e9")); // no folding beyond A-Z
+    EXPECT_FALSE(EqualsNoCase(u"\u212a", u"k"));      // Kelvin sign is not K
     EXPECT_FALSE(EqualsNoCase(u"close", u"clos"));
-    EXPECT_EQ(HeadText(std::string_view("a\x80\xff" "b")), u"a\ufffd\ufffdb");
+    EXPECT_EQ(HeadText(std::string_view("a\x80\xff"
+                                        "b")),
+              u"a\ufffd\ufffdb");
 }
 
 } // namespace
