@@ -109,6 +109,7 @@ TEST_F(StartUp, ASecondStartBringsBackTheOpenWindowInEitherMode) {
         StartAndExpectQuickExit(arguments);
         EXPECT_FALSE(IsIconic(window)) << (*arguments ? "with the switch" : "plain start");
         EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_EQ(GetForegroundWindow(), window);
         const auto windows = TopLevelWindows(kUpdateForm);
         ASSERT_EQ(windows.size(), 1u);
         EXPECT_EQ(WindowProcess(windows[0]), owner);
