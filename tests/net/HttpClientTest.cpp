@@ -401,7 +401,7 @@ struct AbortOnFirstWork {
     explicit AbortOnFirstWork(THttpClient& c) : client(c) {
         log.Attach(client);
         auto record = client.OnWork;
-        client.OnWork = [this, record](THttpClient& sender, TWorkMode mode, std::int64_t n) {
+        client.OnWork = [record](THttpClient& sender, TWorkMode mode, std::int64_t n) {
             record(sender, mode, n);
             sender.Disconnect();
         };
