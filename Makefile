@@ -1,3 +1,4 @@
+MAKEFLAGS += --no-print-directory
 # Entry points: `make test` (everything CI checks) and `make demo` (a whole update under Wine).
 # The CMake presets native, fuzz, win32 and win64 build into build/<preset>/.
 SHELL := /bin/bash
