@@ -137,15 +137,21 @@ ReceiveResult Socket::Receive(std::span<std::uint8_t> buffer, int timeoutMs) {
         return {SocketStatus::Ended, 0};
     }
     const int fd = static_cast<int>(handle_);
-    const int ready = PollOne(fd, POLLIN, timeoutMs);
-    if (ready == 0) {
-        return {SocketStatus::TimedOut, 0};
-    }
-    if (ready < 0) {
-        return {SocketStatus::Error, 0};
-    }
+    // While a body streams in, data is usually waiting: take it without a poll first.
+    int flags = MSG_DONTWAIT;
     for (;;) {
-        const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
+        const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), flags);
+        if (n < 0 && flags != 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const int ready = PollOne(fd, POLLIN, timeoutMs);
+            if (ready == 0) {
+                return {SocketStatus::TimedOut, 0};
+            }
+            if (ready < 0) {
+                return {SocketStatus::Error, 0};
+            }
+            flags = 0;
+            continue;
+        }
         if (n > 0) {
             return {SocketStatus::Ok, static_cast<std::size_t>(n)};
         }
