@@ -51,7 +51,10 @@ Component::Component(std::u16string name, Kind kind, Component* owner, Component
     parentFont_ = parent_ != nullptr && FindProperty(u"ParentFont") != nullptr;
 }
 
-Component::~Component() = default;
+// The platform side goes first, while every component is still there for it to look at.
+Component::~Component() {
+    ReleasePeers();
+}
 
 Component* Component::FindComponent(std::u16string_view name) const {
     if (name.empty())
@@ -100,12 +103,24 @@ const Font& Component::font() const {
         return *ownFont_;
     if (parent_)
         return parent_->font();
-    static const Font applicationDefault = [] {
+    return ApplicationFont();
+}
+
+Font& ApplicationFont() {
+    static Font font = [] {
         Font f;
         f.face = u"MS Shell Dlg 2";
         return f;
     }();
-    return applicationDefault;
+    return font;
+}
+
+void Component::ReleasePeers() {
+    if (peer_)
+        peer_->Releasing();
+    for (auto it = owned_.rbegin(); it != owned_.rend(); ++it)
+        (*it)->ReleasePeers();
+    peer_.reset();
 }
 
 void Component::SetFont(const Font& f) {
@@ -116,9 +131,13 @@ void Component::SetFont(const Font& f) {
 
 const Property* Component::FindProperty(std::u16string_view name) const {
     using T = Property::Type;
+    constexpr auto visible = [](const Component& c) { return c.visible(); };
+    constexpr auto parentFont = [](const Component& c) { return c.parentFont(); };
     static constexpr std::array textControl{
-        Property{u"Name", T::Text},      Property{u"Caption", T::Text},
-        Property{u"Visible", T::Boolean}, Property{u"ParentFont", T::Boolean},
+        Property{u"Name", T::Text},
+        Property{u"Caption", T::Text},
+        Property{u"Visible", T::Boolean, +visible},
+        Property{u"ParentFont", T::Boolean, +parentFont},
         Property{u"Font", T::Object},
     };
     static constexpr std::array form{
@@ -128,7 +147,7 @@ const Property* Component::FindProperty(std::u16string_view name) const {
     };
     static constexpr std::array plainControl{
         Property{u"Name", T::Text},
-        Property{u"Visible", T::Boolean},
+        Property{u"Visible", T::Boolean, +visible},
     };
     static constexpr std::array nameOnly{Property{u"Name", T::Text}};
 

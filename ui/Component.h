@@ -74,12 +74,30 @@ struct Font {
 
 class Component;
 
+// The font an owned control shows when neither it nor any parent holds one. The platform
+// fills in its dialog face at start; until then it is 8 points in "MS Shell Dlg 2".
+Font& ApplicationFont();
+
 // The published properties of a component, looked up by name without regard to the case
-// of A to Z. Only the two kinds of property the font rules need are typed here.
+// of A to Z. Only the two kinds of property the font rules need are typed here. A boolean
+// property carries its reader, so a rule can ask for the value by name alone.
 struct Property {
     enum class Type : uint8_t { Boolean, Object, Text };
     std::u16string_view name;
     Type type;
+    bool (*readBoolean)(const Component&) = nullptr;
+};
+
+// The platform side of a component (ui/win/), told whenever the model changes so that it
+// can bring its window or its painting up to date. Owned by the component.
+class ComponentPeer {
+public:
+    virtual ~ComponentPeer() = default;
+    virtual void ModelChanged() = 0;
+    // The owner is about to release its components' peers: stop looking at the model.
+    virtual void Releasing() {}
+    // The system handle of the component's window, or null for one without a window.
+    virtual void* Handle() const { return nullptr; }
 };
 
 class Component {
@@ -119,7 +137,7 @@ public:
     // Font: a control either follows its parent's font (parentFont) or holds its own.
     bool parentFont() const { return parentFont_; }
     void SetParentFont(bool on);
-    const Font& font() const;             // effective font (own, else the parent's)
+    const Font& font() const; // effective font (own, else the parent's)
     const std::optional<Font>& ownFont() const { return ownFont_; }
     virtual void SetFont(const Font& f); // gives the control a font of its own
     Font* MutableOwnFont() { return ownFont_ ? &*ownFont_ : nullptr; }
@@ -128,13 +146,23 @@ public:
     const Property* FindProperty(std::u16string_view name) const;
 
     // Called after the model changed a property, so a realisation can follow.
-    virtual void Changed() {}
+    virtual void Changed() {
+        if (peer_)
+            peer_->ModelChanged();
+    }
+
+    ComponentPeer* peer() const { return peer_.get(); }
+    void SetPeer(std::unique_ptr<ComponentPeer> peer) { peer_ = std::move(peer); }
+    // Ends the platform side of every owned component and of this one, last to first.
+    void ReleasePeers();
 
 protected:
     std::u16string name_;
     Kind kind_;
     Component* owner_;
     Component* parent_;
+    // Declared before the owned components, so that they (and their windows) go first.
+    std::unique_ptr<ComponentPeer> peer_;
     std::vector<std::unique_ptr<Component>> owned_;
     std::u16string caption_;
     std::u16string text_;
