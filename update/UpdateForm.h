@@ -1,0 +1,90 @@
+// The update window: its definition (controls, pictures, fonts), creation, the step
+// visuals the update sequence drives, and closing.
+#pragma once
+
+#include "ui/Application.h"
+#include "ui/Controls.h"
+
+namespace hx::update {
+
+// Set by the first close request and never reset; the update sequence reads it between
+// its stages to learn that the user closed the window.
+extern bool Closing;
+
+class UpdateForm : public ui::Form {
+public:
+    UpdateForm();
+    ~UpdateForm() override;
+
+private:
+    // Builds the components from the window definition, in creation order, before the
+    // references below bind to them.
+    struct Definition {
+        explicit Definition(UpdateForm& form);
+    } definition_;
+
+public:
+    // The components, in declaration order.
+    ui::Bevel& UpdateBevel;
+    ui::Button& UpdateButton;
+    ui::Button& CloseButton;
+    ui::Button& HelpButton;
+    ui::Panel& UpdatePanel;
+    ui::Image& BannerImage;
+    ui::Label& BannerLabel;
+    ui::Label& UpdateHeading;
+    ui::ApplicationEvents& ApplicationEvents;
+    ui::Label& UpdateDescription;
+    ui::Image& UpdateImage2;
+    ui::Image& UpdateImage1;
+    ui::Image& UpdateImage3;
+    ui::Image& UpdateImage4;
+    ui::Image& UpdateImage5;
+    ui::Image& UpdateImage6;
+    ui::ProgressBar& UpdateProgress;
+    ui::Image& CheckBoxImage1;
+    ui::Image& Unchecked;
+    ui::Image& Checked;
+    ui::Label& UpdateLabel1;
+    ui::Image& CheckBoxImage2;
+    ui::Label& UpdateLabel2;
+    ui::Image& CheckBoxImage3;
+    ui::Label& UpdateLabel3;
+    // HttpGet, the download's client, arrives with the installer download.
+
+    // Event handlers.
+    void FormCreate(ui::Component& sender);
+    void FormClose(ui::Component& sender, ui::CloseAction& action);
+    void CloseButtonClick(ui::Component& sender);
+    void ApplicationEventsShortCut(const ui::KeyMessage& msg, bool& handled);
+    void HelpButtonClick(ui::Component& sender);
+    void UpdateButtonClick(ui::Component& sender);
+
+    // Step visuals: all steps idle and unticked, progress bar hidden at 0.
+    void ResetControls();
+    // Step n (1 to 3) in its active look; its box is left as it is.
+    void ActivateStep(int n);
+    // Ticks step n's box.
+    void MarkStepDone(int n);
+
+private:
+    // The download's duty when the window closes: abort a running transfer and release a
+    // file that a failed download left open. Nothing to do until a download has run.
+    void CloseDownloadOnClose();
+
+    struct Step {
+        ui::Image& idle;
+        ui::Image& active;
+        ui::Label& label;
+        ui::Image& box;
+    };
+    Step StepControls(int n);
+};
+
+// The process's update window while it exists.
+extern UpdateForm* HXUpdateForm;
+
+// Creates the application's main form: hidden, scaled to its monitor, FormCreate run.
+UpdateForm& CreateUpdateForm();
+
+} // namespace hx::update
