@@ -1,0 +1,361 @@
+// The real update window, created in this process under Wine: class, frame, layout at the
+// prefix's DPI, texts, fonts for several icon-title fonts, idle visuals, keyboard and
+// closing. Run once at 96 DPI and once in a prefix set to 144 DPI.
+#include "support/SystemFont.h"
+#include "ui/Scaling.h"
+#include "ui/Screen.h"
+#include "update/UpdateForm.h"
+
+#include "ScreenCapture.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace hx::update {
+namespace {
+
+using ui::ScaleValue;
+
+HWND Hwnd(const ui::Component& c) {
+    return static_cast<HWND>(c.peer()->Handle());
+}
+
+std::wstring ClassOf(HWND w) {
+    wchar_t name[256] = {};
+    GetClassNameW(w, name, 256);
+    return name;
+}
+
+std::wstring TextOf(HWND w) {
+    wchar_t text[512] = {};
+    GetWindowTextW(w, text, 512);
+    return text;
+}
+
+RECT RectInParent(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+LOGFONTW FontOf(HWND w) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+
+// Sets the icon-title font's size for the test's life, then puts the old font back.
+class IconTitleFont {
+public:
+    explicit IconTitleFont(int points) {
+        SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof saved_, &saved_, 0);
+        Set(points);
+    }
+    ~IconTitleFont() {
+        SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof saved_, &saved_, SPIF_UPDATEINIFILE);
+    }
+    // Wine keeps the height at 96 DPI and rounds on the way in and out, so at 144 DPI
+    // -16 comes back as -17 (9 points): take a neighbour that reads back as `points`.
+    void Set(int points) {
+        const int dpi = ui::SystemDpi();
+        const int height = ui::HeightFromPoints(points, dpi);
+        for (int h : {height, height + 1, height - 1}) {
+            LOGFONTW lf = saved_;
+            lf.lfHeight = h;
+            SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof lf, &lf, SPIF_UPDATEINIFILE);
+            if (ui::PointsFromHeight(ui::IconTitleFont().height, dpi) == points)
+                return;
+        }
+        ADD_FAILURE() << "no icon-title height gives " << points << " points";
+    }
+    std::u16string face() const {
+        return std::u16string(reinterpret_cast<const char16_t*>(saved_.lfFaceName));
+    }
+
+private:
+    LOGFONTW saved_{};
+};
+
+class UpdateWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Closing = false;
+        ui::Application::Instance().Initialize();
+    }
+    void TearDown() override { ui::Application::Instance().DestroyForms(); }
+
+    UpdateForm& Create() {
+        form_ = &CreateUpdateForm();
+        return *form_;
+    }
+    int Dpi() const { return form_->pixelsPerInch(); }
+    int S(int v) const { return ScaleValue(v, ui::kDesignDpi, Dpi()); }
+
+    // Shows the window as the message loop does and lets it settle.
+    void Show() {
+        form_->SetVisible(true);
+        SetForegroundWindow(static_cast<HWND>(form_->Handle()));
+        for (int i = 0; i < 20; ++i) {
+            ui::Application::Instance().ProcessMessages();
+            Sleep(10);
+        }
+    }
+    void Press(WPARAM key, UINT down = WM_KEYDOWN) {
+        HWND target = GetFocus();
+        PostMessageW(target, down, key, 1);
+        PostMessageW(target, down == WM_KEYDOWN ? WM_KEYUP : WM_SYSKEYUP, key, 0xC0000001);
+        ui::Application::Instance().ProcessMessages();
+    }
+    void Type(wchar_t c, UINT msg) {
+        PostMessageW(GetFocus(), msg, c, msg == WM_SYSCHAR ? 0x20000001 : 1);
+        ui::Application::Instance().ProcessMessages();
+    }
+
+    UpdateForm* form_ = nullptr;
+};
+
+TEST_F(UpdateWindow, TheWindowRunsAtThePrefixDpi) {
+    const char* expected = std::getenv("HX_EXPECT_DPI");
+    const int dpi = expected ? std::atoi(expected) : 96;
+    EXPECT_EQ(ui::SystemDpi(), dpi) << "LogPixels of the prefix";
+    Create();
+    EXPECT_EQ(Dpi(), dpi);
+}
+
+TEST_F(UpdateWindow, ClassFrameAndClientArea) {
+    UpdateForm& form = Create();
+    HWND w = static_cast<HWND>(form.Handle());
+    ASSERT_TRUE(IsWindow(w));
+    EXPECT_EQ(ClassOf(w), L"THXUpdateForm");
+    EXPECT_EQ(FindWindowW(L"THXUpdateForm", nullptr), w);
+    const LONG style = GetWindowLongW(w, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME) << "the user cannot resize it";
+    EXPECT_FALSE(style & WS_CHILD);
+    EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr) << "on the taskbar as the main window";
+    EXPECT_FALSE(IsWindowVisible(w)) << "created hidden";
+    RECT client;
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, S(700));
+    EXPECT_EQ(client.bottom, S(441));
+    if (Dpi() == 144) {
+        EXPECT_EQ(client.right, 1050);
+        EXPECT_EQ(client.bottom, 662);
+    }
+    RECT frame;
+    GetWindowRect(w, &frame);
+    EXPECT_EQ(frame.left, 0);
+    EXPECT_EQ(frame.top, 0);
+    EXPECT_NE(GetClassLongPtrW(w, GCLP_HICON), 0) << "MAINICON";
+    EXPECT_EQ(TextOf(w), L"Update Hexaplane");
+}
+
+TEST_F(UpdateWindow, ControlsWhereTheDefinitionPutsThem) {
+    UpdateForm& f = Create();
+    struct Want {
+        const ui::Control* control;
+        const wchar_t* cls;
+        RECT at96;
+    };
+    const Want windowed[] = {
+        {&f.UpdateButton, L"Button", {520, 403, 599, 428}},
+        {&f.CloseButton, L"Button", {608, 403, 687, 428}},
+        {&f.HelpButton, L"Button", {14, 403, 93, 428}},
+        {&f.UpdatePanel, L"HXPanel", {0, 0, 700, 386}},
+        {&f.UpdateProgress, L"msctls_progress32", {72, 348, 628, 365}},
+    };
+    for (const Want& w : windowed) {
+        HWND h = Hwnd(*w.control);
+        ASSERT_TRUE(IsWindow(h));
+        EXPECT_EQ(ClassOf(h), w.cls);
+        const RECT r = RectInParent(h);
+        EXPECT_EQ(r.left, S(w.at96.left)) << ClassOf(h);
+        EXPECT_EQ(r.top, S(w.at96.top));
+        EXPECT_EQ(r.right - r.left, S(w.at96.right - w.at96.left));
+        EXPECT_EQ(r.bottom - r.top, S(w.at96.bottom - w.at96.top));
+    }
+    EXPECT_EQ(GetParent(Hwnd(f.UpdateProgress)), Hwnd(f.UpdatePanel));
+    EXPECT_TRUE(GetWindowLongW(Hwnd(f.UpdateProgress), GWL_STYLE) & PBS_SMOOTH);
+    EXPECT_EQ(SendMessageW(Hwnd(f.UpdateProgress), PBM_GETRANGE, TRUE, 0), 0);
+    EXPECT_EQ(SendMessageW(Hwnd(f.UpdateProgress), PBM_GETRANGE, FALSE, 0), 100);
+    EXPECT_TRUE(GetWindowLongW(Hwnd(f.UpdateButton), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetDlgCtrlID(Hwnd(f.CloseButton)), IDCANCEL);
+
+    // Windowless controls: boxes scaled from the definition; labels fit their text.
+    EXPECT_EQ(f.UpdateBevel.bounds(), (ui::Rect{0, S(386), S(700), S(5)}));
+    EXPECT_EQ(f.BannerImage.bounds(), (ui::Rect{0, 0, S(700), S(60)}));
+    EXPECT_EQ(f.UpdateImage2.bounds(), (ui::Rect{S(288), S(164), S(128), S(128)}));
+    EXPECT_EQ(f.CheckBoxImage3.bounds(), (ui::Rect{S(500), S(299), S(32), S(32)}));
+    EXPECT_EQ(f.UpdateDescription.bounds(), (ui::Rect{S(72), S(112), S(556), S(33)}));
+    for (const ui::Label* l :
+         {&f.BannerLabel, &f.UpdateHeading, &f.UpdateLabel1, &f.UpdateLabel2, &f.UpdateLabel3}) {
+        EXPECT_GT(l->bounds().width, S(40));
+        EXPECT_GE(l->bounds().height, -l->font().height);
+        EXPECT_LT(l->bounds().height, -2 * l->font().height);
+    }
+    EXPECT_EQ(f.BannerLabel.bounds().left, S(48));
+    EXPECT_EQ(f.BannerLabel.bounds().top, S(18));
+    EXPECT_EQ(f.UpdateLabel2.bounds().left, S(328));
+    EXPECT_EQ(f.UpdateLabel2.bounds().top, S(310));
+    EXPECT_GT(f.BannerLabel.bounds().width, f.UpdateHeading.bounds().width);
+}
+
+TEST_F(UpdateWindow, TextsComeFromTheLanguageResource) {
+    UpdateForm& f = Create();
+    EXPECT_EQ(TextOf(Hwnd(f.UpdateButton)), L"&Update");
+    EXPECT_EQ(TextOf(Hwnd(f.CloseButton)), L"&Close");
+    EXPECT_EQ(TextOf(Hwnd(f.HelpButton)), L"&Help");
+    EXPECT_EQ(f.BannerLabel.caption(), u"Download and install updates for Hexaplane");
+    EXPECT_EQ(f.UpdateHeading.caption(), u"Check for updates to Hexaplane");
+    EXPECT_EQ(f.UpdateDescription.caption(),
+              u"Click the Update button below to download and install updates for Hexaplane.");
+    EXPECT_EQ(f.UpdateLabel1.caption(), u"Find update");
+    EXPECT_EQ(f.UpdateLabel2.caption(), u"Download update");
+    EXPECT_EQ(f.UpdateLabel3.caption(), u"Install update");
+}
+
+TEST_F(UpdateWindow, IdleAfterCreationWithTheFocusOnUpdate) {
+    UpdateForm& f = Create();
+    for (const ui::Image* i : {&f.UpdateImage1, &f.UpdateImage2, &f.UpdateImage3})
+        EXPECT_TRUE(i->visible());
+    for (const ui::Image* i : {&f.UpdateImage4, &f.UpdateImage5, &f.UpdateImage6})
+        EXPECT_FALSE(i->visible());
+    for (const ui::Image* i : {&f.CheckBoxImage1, &f.CheckBoxImage2, &f.CheckBoxImage3})
+        EXPECT_EQ(i->picture(), f.Unchecked.picture());
+    for (const ui::Label* l : {&f.UpdateLabel1, &f.UpdateLabel2, &f.UpdateLabel3})
+        EXPECT_FALSE(l->font().bold);
+    EXPECT_FALSE(IsWindowVisible(Hwnd(f.UpdateProgress)));
+    EXPECT_EQ(SendMessageW(Hwnd(f.UpdateProgress), PBM_GETPOS, 0, 0), 0);
+    EXPECT_TRUE(IsWindowEnabled(Hwnd(f.UpdateButton)));
+
+    Show();
+    HWND w = static_cast<HWND>(f.Handle());
+    EXPECT_TRUE(IsWindowVisible(w));
+    EXPECT_EQ(GetFocus(), Hwnd(f.UpdateButton));
+    // Centred on the screen when first shown.
+    RECT r;
+    GetWindowRect(w, &r);
+    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_NEAR(r.left + r.right, screenW, 2);
+    EXPECT_NEAR(r.top + r.bottom, screenH, 2);
+}
+
+TEST_F(UpdateWindow, TabEnterAndAccessKeys) {
+    UpdateForm& f = Create();
+    int updates = 0, helps = 0;
+    f.UpdateButton.OnClick = [&](ui::Component&) { ++updates; };
+    f.HelpButton.OnClick = [&](ui::Component&) { ++helps; };
+    Show();
+    ASSERT_EQ(GetFocus(), Hwnd(f.UpdateButton));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Hwnd(f.CloseButton));
+    EXPECT_TRUE(GetWindowLongW(Hwnd(f.CloseButton), GWL_STYLE) & BS_DEFPUSHBUTTON)
+        << "the focused button is the one Enter presses";
+    EXPECT_FALSE(GetWindowLongW(Hwnd(f.UpdateButton), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Hwnd(f.HelpButton));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Hwnd(f.UpdateButton)) << "Tab cycles Update, Close, Help";
+
+    Press(VK_RETURN);
+    EXPECT_EQ(updates, 1);
+    Type(L'h', WM_CHAR); // the access key alone while a button has the focus
+    EXPECT_EQ(helps, 1);
+    Type(L'u', WM_SYSCHAR); // Alt with the key
+    EXPECT_EQ(updates, 2);
+    EXPECT_FALSE(Closing);
+}
+
+TEST_F(UpdateWindow, EscapeClosesRestoresTheProductAndEndsTheLoop) {
+    // A stand-in for the product's main window, minimised as the update sequence leaves it.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"THXMainForm";
+    RegisterClassW(&wc);
+    HWND product = CreateWindowExW(0, L"THXMainForm", L"Hexaplane", WS_OVERLAPPEDWINDOW, 10, 10,
+                                   300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(product);
+    ShowWindow(product, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(IsIconic(product));
+
+    UpdateForm& f = Create();
+    ui::ApplicationEvents probe(u"Probe", nullptr);
+    bool escapeSeenFirst = false;
+    probe.OnShortCut = [&](const ui::KeyMessage& m, bool&) {
+        if (m.message == WM_KEYDOWN && m.charCode == VK_ESCAPE)
+            escapeSeenFirst = !Closing;
+    };
+    Show();
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+    // Should Escape fail, the loop still ends, and the checks below say why.
+    SetTimer(nullptr, 0, 10000,
+             [](HWND, UINT, UINT_PTR, DWORD) { ui::Application::Instance().Terminate(); });
+    ui::Application::Instance().Run();
+
+    EXPECT_TRUE(escapeSeenFirst) << "the short-cut hook sees keys before the window";
+    EXPECT_TRUE(Closing);
+    EXPECT_TRUE(ui::Application::Instance().Terminated());
+    EXPECT_FALSE(IsIconic(product)) << "the product's main window is restored";
+    EXPECT_TRUE(IsWindowVisible(static_cast<HWND>(f.Handle()))) << "not hidden before the end";
+    DestroyWindow(product);
+}
+
+// Fonts for icon-title fonts of 8, 9 and 11 points.
+class UpdateWindowFonts : public UpdateWindow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(UpdateWindowFonts, FollowTheIconTitleFontWithinTheCap) {
+    const int points = GetParam();
+    IconTitleFont iconTitle(points);
+    UpdateForm& f = Create();
+    const int window = std::min(points, kMaxWindowFontPoints);
+    const int dpi = Dpi();
+    EXPECT_EQ(FontPoints(f.font(), dpi), window);
+    for (const ui::Button* b : {&f.UpdateButton, &f.CloseButton, &f.HelpButton}) {
+        const LOGFONTW lf = FontOf(Hwnd(*b));
+        EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(lf.lfFaceName)),
+                  iconTitle.face());
+        EXPECT_EQ(lf.lfHeight, ui::HeightFromPoints(window, dpi));
+    }
+    for (const ui::Label* l : {&f.UpdateDescription, &f.UpdateLabel1, &f.UpdateLabel3})
+        EXPECT_EQ(l->font(), f.font());
+    EXPECT_EQ(f.BannerLabel.font().face, iconTitle.face()) << "no Tahoma after creation";
+    EXPECT_EQ(FontPoints(f.BannerLabel.font(), dpi), 12);
+    EXPECT_TRUE(f.BannerLabel.font().bold);
+    EXPECT_EQ(f.UpdateHeading.font().face, iconTitle.face());
+    // The heading's definition height, scaled, or the window's size if that is larger.
+    const int heading = std::max(ui::PointsFromHeight(S(-11), dpi), window);
+    EXPECT_EQ(FontPoints(f.UpdateHeading.font(), dpi), heading);
+    EXPECT_TRUE(f.UpdateHeading.font().bold);
+
+    // A new icon-title font reaches the window only while its font was left alone.
+    const int changed = points == 8 ? 9 : 8;
+    iconTitle.Set(changed);
+    SendMessageW(static_cast<HWND>(f.Handle()), WM_SETTINGCHANGE, SPI_SETICONTITLELOGFONT, 0);
+    const int after = points <= kMaxWindowFontPoints ? changed : window;
+    EXPECT_EQ(FontPoints(f.font(), dpi), after);
+    EXPECT_EQ(FontOf(Hwnd(f.CloseButton)).lfHeight, ui::HeightFromPoints(after, dpi));
+    EXPECT_EQ(f.UpdateLabel2.font(), f.font());
+}
+
+INSTANTIATE_TEST_SUITE_P(IconTitlePoints, UpdateWindowFonts, ::testing::Values(8, 9, 11));
+
+TEST_F(UpdateWindow, Screenshot) {
+    UpdateForm& f = Create();
+    Show();
+    const std::string file = std::string(HX_BINARY_DIR) + "/screenshots/update-window-" +
+                             std::to_string(Dpi()) + "dpi.png";
+    EXPECT_TRUE(test::CaptureWindow(static_cast<HWND>(f.Handle()), file)) << file;
+}
+
+} // namespace
+} // namespace hx::update
