@@ -1,8 +1,26 @@
 #include "app/win/UpdateWindow.h"
 
+#include "app/StartUp.h"
+#include "app/win/Administrator.h"
+#include "support/Captions.h"
+#include "ui/Application.h"
+#include "update/UpdateForm.h"
+
 namespace hx::app {
 
-// The window arrives with the ui and update modules; until then running in place ends at once.
-void RunUpdateWindow() {}
+void RunUpdateWindow() {
+    ui::Application& application = ui::Application::Instance();
+    application.Initialize();
+    // Created hidden: a refused user never sees it.
+    update::UpdateForm& form = update::CreateUpdateForm();
+    if (IsAdministrator()) {
+        application.Run();
+    } else {
+        const RefusalMessage refusal = AdministratorRefusal(form.name(), GetCaption);
+        application.MessageBox(nullptr, refusal.text, refusal.caption, ui::mb::IconInformation);
+        application.Terminate();
+    }
+    application.DestroyForms();
+}
 
 } // namespace hx::app

@@ -250,6 +250,17 @@ HWND WaitForWindow(std::wstring_view className, Duration timeout, DWORD processI
     return found;
 }
 
+HWND WaitForVisibleWindow(std::wstring_view className, Duration timeout, DWORD processId) {
+    HWND found = nullptr;
+    PollUntil(timeout, [&] {
+        for (HWND w : TopLevelWindows(className, processId))
+            if (IsWindowVisible(w))
+                found = w;
+        return found != nullptr;
+    });
+    return found;
+}
+
 bool WaitForNoWindow(std::wstring_view className, Duration timeout, DWORD processId) {
     return PollUntil(timeout, [&] { return TopLevelWindows(className, processId).empty(); });
 }

@@ -72,6 +72,9 @@ std::vector<HWND> TopLevelWindows(std::wstring_view className, DWORD processId =
 // Polls until such a window exists; nullptr on time-out.
 HWND WaitForWindow(std::wstring_view className, Duration timeout = kDefaultTimeout,
                    DWORD processId = 0);
+// Polls until such a window is visible (a form is created hidden and shown later).
+HWND WaitForVisibleWindow(std::wstring_view className, Duration timeout = kDefaultTimeout,
+                          DWORD processId = 0);
 // Polls until no such window exists; false on time-out.
 bool WaitForNoWindow(std::wstring_view className, Duration timeout = kDefaultTimeout,
                      DWORD processId = 0);

@@ -33,8 +33,8 @@ protected:
 
     // The update window of the relaunched copy, checked to run from the relaunch folder.
     HWND ExpectRelaunchedWindow() {
-        HWND window = WaitForWindow(kUpdateForm);
-        EXPECT_TRUE(window) << "the copy opened no update window";
+        HWND window = WaitForVisibleWindow(kUpdateForm);
+        EXPECT_TRUE(window) << "the copy showed no update window";
         if (!window)
             return nullptr;
         const DWORD copy = WindowProcess(window);
@@ -83,7 +83,7 @@ TEST_F(StartUp, TheSwitchAsSecondArgumentRelaunches) {
 
 TEST_F(StartUp, TheSwitchInCapitalsRunsInPlace) {
     const Process p = session_.Start(session_.InstalledProgram(), L"/UPDATE");
-    HWND window = WaitForWindow(kUpdateForm);
+    HWND window = WaitForVisibleWindow(kUpdateForm);
     ASSERT_TRUE(window);
     EXPECT_EQ(WindowProcess(window), p.id) << "the window belongs to the started process";
     EXPECT_TRUE(IsWindowVisible(window));
