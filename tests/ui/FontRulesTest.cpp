@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace hx {
 namespace {
 
@@ -43,7 +45,7 @@ TEST_P(FontRules, IconTitleFontSizes) {
     for (ui::Component* c : std::initializer_list<ui::Component*>{
              &form.UpdateButton, &form.CloseButton, &form.HelpButton, &form.UpdatePanel,
              &form.UpdateDescription, &form.UpdateLabel1, &form.UpdateLabel2, &form.UpdateLabel3}) {
-        EXPECT_TRUE(c->parentFont()) << c->name().size();
+        EXPECT_TRUE(c->parentFont()) << std::string(c->name().begin(), c->name().end());
         EXPECT_EQ(c->font(), form.font());
     }
     // The two with fonts of their own take the face and at least the size, keep the rest.

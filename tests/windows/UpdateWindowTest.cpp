@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwctype>
 #include <string>
 
 namespace hx::update {
@@ -126,6 +127,21 @@ TEST_F(UpdateWindow, TheWindowRunsAtThePrefixDpi) {
     EXPECT_EQ(ui::SystemDpi(), dpi) << "LogPixels of the prefix";
     Create();
     EXPECT_EQ(Dpi(), dpi);
+}
+
+TEST_F(UpdateWindow, TheManifestMakesThePerMonitorAwareThemedProgram) {
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()),
+              DPI_AWARENESS_PER_MONITOR_AWARE);
+    Create();
+    // Version 6 lives side by side; the manifest makes the program load that one (Wine's
+    // copy reports 5.x from DllGetVersion, so the folder is what tells).
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
+    std::wstring lower(path);
+    for (wchar_t& c : lower)
+        c = towlower(c);
+    EXPECT_NE(lower.find(L"microsoft.windows.common-controls"), std::wstring::npos) << lower;
+    EXPECT_NE(lower.find(L"_6.0."), std::wstring::npos) << lower;
 }
 
 TEST_F(UpdateWindow, ClassFrameAndClientArea) {
@@ -272,7 +288,92 @@ TEST_F(UpdateWindow, TabEnterAndAccessKeys) {
     EXPECT_EQ(helps, 1);
     Type(L'u', WM_SYSCHAR); // Alt with the key
     EXPECT_EQ(updates, 2);
+
+    SetFocus(Hwnd(f.HelpButton));
+    ui::Application::Instance().ProcessMessages();
+    Press(VK_RETURN);
+    EXPECT_EQ(helps, 2) << "Enter presses the focused button";
+    EXPECT_EQ(updates, 2);
+    SetFocus(static_cast<HWND>(f.Handle()));
+    ui::Application::Instance().ProcessMessages();
+    SetFocus(static_cast<HWND>(f.Handle())); // no button has the focus
+    Press(VK_RETURN);
+    EXPECT_EQ(updates, 3) << "the default button answers Enter";
     EXPECT_FALSE(Closing);
+}
+
+TEST_F(UpdateWindow, AShortCutHandlerCanKeepAKeyFromTheWindow) {
+    UpdateForm& f = Create();
+    ui::ApplicationEvents probe(u"Probe", nullptr);
+    probe.OnShortCut = [](const ui::KeyMessage& m, bool& handled) {
+        handled = m.charCode == VK_ESCAPE;
+    };
+    Show();
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(Closing);
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Hwnd(f.CloseButton)) << "other keys pass";
+}
+
+TEST_F(UpdateWindow, HourglassOverTheProgressBarAndAPanelPointerOfItsChoice) {
+    UpdateForm& f = Create();
+    f.UpdateProgress.SetVisible(true);
+    Show();
+    const LPARAM client = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    HWND panel = Hwnd(f.UpdatePanel);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(Hwnd(f.UpdateProgress), WM_SETCURSOR, WPARAM(Hwnd(f.UpdateProgress)), client);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    SendMessageW(panel, WM_SETCURSOR, WPARAM(panel), client);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW)) << "the panel's default pointer";
+    f.UpdatePanel.SetCursor(ui::Cursor::Wait);
+    SendMessageW(panel, WM_SETCURSOR, WPARAM(panel), client);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+}
+
+TEST_F(UpdateWindow, ADpiChangeRescalesEverythingToTheSuggestedRectangle) {
+    UpdateForm& f = Create();
+    const int from = Dpi(), to = from == 144 ? 96 : 144;
+    const int bannerPoints = FontPoints(f.BannerLabel.font(), from);
+    RECT suggested{40, 30, 0, 0};
+    RECT frame{0, 0, ScaleValue(700, 96, to), ScaleValue(441, 96, to)};
+    AdjustWindowRectExForDpi(&frame, GetWindowLongW(static_cast<HWND>(f.Handle()), GWL_STYLE),
+                             FALSE, GetWindowLongW(static_cast<HWND>(f.Handle()), GWL_EXSTYLE),
+                             UINT(to));
+    suggested.right = suggested.left + frame.right - frame.left;
+    suggested.bottom = suggested.top + frame.bottom - frame.top;
+    SendMessageW(static_cast<HWND>(f.Handle()), WM_DPICHANGED, MAKEWPARAM(to, to),
+                 LPARAM(&suggested));
+
+    EXPECT_EQ(Dpi(), to);
+    RECT r;
+    GetWindowRect(static_cast<HWND>(f.Handle()), &r);
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(r.right - r.left, suggested.right - suggested.left);
+    // The client area as the model has it (Wine keeps the frame at the system DPI, so the
+    // real client area differs by the frame's change).
+    EXPECT_EQ(f.clientWidth(), ScaleValue(700, 96, to));
+    EXPECT_EQ(f.clientHeight(), ScaleValue(441, 96, to));
+    const RECT button = RectInParent(Hwnd(f.CloseButton));
+    EXPECT_EQ(button.left, ScaleValue(608, 96, to));
+    EXPECT_EQ(button.bottom - button.top, ScaleValue(25, 96, to));
+    EXPECT_EQ(f.CheckBoxImage1.bounds(),
+              (ui::Rect{ScaleValue(72, 96, to), ScaleValue(299, 96, to), ScaleValue(32, 96, to),
+                        ScaleValue(32, 96, to)}));
+    EXPECT_EQ(FontPoints(f.BannerLabel.font(), to), bannerPoints) << "fonts keep their size";
+    EXPECT_EQ(FontOf(Hwnd(f.UpdateButton)).lfHeight, f.font().height);
+}
+
+TEST_F(UpdateWindow, TheTitleBarsCloseEndsTheLoopWithoutHidingTheWindow) {
+    UpdateForm& f = Create();
+    Show();
+    PostMessageW(static_cast<HWND>(f.Handle()), WM_SYSCOMMAND, SC_CLOSE, 0);
+    SetTimer(nullptr, 0, 10000,
+             [](HWND, UINT, UINT_PTR, DWORD) { ui::Application::Instance().Terminate(); });
+    ui::Application::Instance().Run();
+    EXPECT_TRUE(Closing);
+    EXPECT_TRUE(IsWindowVisible(static_cast<HWND>(f.Handle())));
 }
 
 TEST_F(UpdateWindow, EscapeClosesRestoresTheProductAndEndsTheLoop) {
