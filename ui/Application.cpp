@@ -28,9 +28,16 @@ void Application::Initialize() {
 void Application::Adopt(std::unique_ptr<Form> form) {
     Form& f = *form;
     forms_.push_back(std::move(form));
-    PlatformRealise(f);
-    if (f.OnCreate)
-        f.OnCreate(f);
+    // The form exists whatever goes wrong from here: it is shown in any case.
+    try {
+        PlatformRealise(f);
+    } catch (...) {
+    }
+    try {
+        if (f.OnCreate)
+            f.OnCreate(f);
+    } catch (...) {
+    }
 }
 
 void Application::Run() {

@@ -118,6 +118,17 @@ protected:
         ui::Application::Instance().ProcessMessages();
     }
 
+    // The message loop, ended after 10 s should the window fail to end it, so a broken
+    // close fails the test instead of hanging it.
+    static void RunWithDeadline() {
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10000, &EndLoop);
+        ui::Application::Instance().Run();
+        KillTimer(nullptr, timer);
+    }
+    static void CALLBACK EndLoop(HWND, UINT, UINT_PTR, DWORD) {
+        ui::Application::Instance().Terminate();
+    }
+
     UpdateForm* form_ = nullptr;
 };
 
@@ -369,9 +380,7 @@ TEST_F(UpdateWindow, TheTitleBarsCloseEndsTheLoopWithoutHidingTheWindow) {
     UpdateForm& f = Create();
     Show();
     PostMessageW(static_cast<HWND>(f.Handle()), WM_SYSCOMMAND, SC_CLOSE, 0);
-    SetTimer(nullptr, 0, 10000,
-             [](HWND, UINT, UINT_PTR, DWORD) { ui::Application::Instance().Terminate(); });
-    ui::Application::Instance().Run();
+    RunWithDeadline();
     EXPECT_TRUE(Closing);
     EXPECT_TRUE(IsWindowVisible(static_cast<HWND>(f.Handle())));
 }
@@ -398,10 +407,7 @@ TEST_F(UpdateWindow, EscapeClosesRestoresTheProductAndEndsTheLoop) {
     };
     Show();
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-    // Should Escape fail, the loop still ends, and the checks below say why.
-    SetTimer(nullptr, 0, 10000,
-             [](HWND, UINT, UINT_PTR, DWORD) { ui::Application::Instance().Terminate(); });
-    ui::Application::Instance().Run();
+    RunWithDeadline();
 
     EXPECT_TRUE(escapeSeenFirst) << "the short-cut hook sees keys before the window";
     EXPECT_TRUE(Closing);
