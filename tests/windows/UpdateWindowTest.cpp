@@ -456,12 +456,25 @@ TEST_P(UpdateWindowFonts, FollowTheIconTitleFontWithinTheCap) {
 
 INSTANTIATE_TEST_SUITE_P(IconTitlePoints, UpdateWindowFonts, ::testing::Values(8, 9, 11));
 
-TEST_F(UpdateWindow, Screenshot) {
+TEST_F(UpdateWindow, Screenshots) {
     UpdateForm& f = Create();
     Show();
-    const std::string file = std::string(HX_BINARY_DIR) + "/screenshots/update-window-" +
-                             std::to_string(Dpi()) + "dpi.png";
-    EXPECT_TRUE(test::CaptureWindow(static_cast<HWND>(f.Handle()), file)) << file;
+    const std::string base =
+        std::string(HX_BINARY_DIR) + "/screenshots/update-window-" + std::to_string(Dpi()) + "dpi";
+    HWND w = static_cast<HWND>(f.Handle());
+    EXPECT_TRUE(test::CaptureWindow(w, base + ".png")) << base;
+    // The visuals of a download in progress, so their painting can be looked at too.
+    f.ActivateStep(1);
+    f.MarkStepDone(1);
+    f.ActivateStep(2);
+    f.UpdateProgress.SetVisible(true);
+    f.UpdateProgress.SetPosition(40);
+    f.UpdateButton.SetEnabled(false);
+    for (int i = 0; i < 10; ++i) {
+        ui::Application::Instance().ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_TRUE(test::CaptureWindow(w, base + "-download.png")) << base;
 }
 
 } // namespace
