@@ -11,12 +11,13 @@
 #include <string_view>
 
 #include "update/InstallerDownload.h"
+#include "update/ProductWindows.h"
 
 namespace hx::update {
 
 // Closed before the installer runs, in this order, so it finds the product's files free.
 inline constexpr std::array<std::u16string_view, 3> kWindowsClosedBeforeInstall{
-    u"THXAboutForm", u"THXSettingsForm", u"THXMainForm"};
+    kAboutFormClass, kSettingsFormClass, kMainFormClass};
 
 // Tells the installer not to restart Windows by itself but to exit with 99 instead.
 inline constexpr std::u16string_view kInstallerParameters = u"/NORESTART /RESTARTEXITCODE=99";

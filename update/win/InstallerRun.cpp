@@ -9,16 +9,6 @@
 
 namespace hx::update {
 
-void CloseWindowByClass(std::u16string_view className) {
-    try {
-        const std::u16string name(className);
-        if (HWND window = FindWindowW(win::W(name), nullptr)) {
-            SendMessageW(window, WM_CLOSE, 0, 0);
-        }
-    } catch (...) {
-    }
-}
-
 namespace {
 
 // Sleeps until the process ends or a message arrives, processing messages each round.
@@ -139,7 +129,10 @@ void RestartWindows(PowerCalls& calls) {
 }
 
 void WindowsInstallSystem::CloseWindowByClass(std::u16string_view className) {
-    update::CloseWindowByClass(className);
+    try {
+        CloseWindowOfClass(className);
+    } catch (...) {
+    }
 }
 
 std::int32_t WindowsInstallSystem::RunAndWait(std::u16string_view path,

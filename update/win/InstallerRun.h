@@ -12,10 +12,6 @@
 
 namespace hx::update {
 
-// WM_CLOSE, both parameters 0, sent synchronously to the first top-level window of the
-// class; nothing when there is none.
-void CloseWindowByClass(std::u16string_view className);
-
 // Starts `path` through the shell (default verb, its own folder as working folder, shown
 // normally, owned by `owner`) and waits for it, sleeping on the process and the message
 // queue together and calling `processMessages` whenever messages come. Gives the exit
