@@ -1,19 +1,18 @@
 #include "app/win/UpdateWindow.h"
 
 #include "app/StartUp.h"
-#include "app/win/Administrator.h"
 #include "support/Captions.h"
 #include "ui/Application.h"
 #include "update/UpdateForm.h"
 
 namespace hx::app {
 
-void RunUpdateWindow() {
+void RunUpdateWindow(bool (*isAdministrator)()) {
     ui::Application& application = ui::Application::Instance();
     application.Initialize();
     // Created hidden: a refused user never sees it.
     update::UpdateForm& form = update::CreateUpdateForm();
-    if (IsAdministrator()) {
+    if (isAdministrator()) {
         application.Run();
     } else {
         const RefusalMessage refusal = AdministratorRefusal(form.name(), GetCaption);

@@ -2,8 +2,12 @@
 // message loop (Administrators) or refuse with a message box and end.
 #pragma once
 
+#include "app/win/Administrator.h"
+
 namespace hx::app {
 
-void RunUpdateWindow();
+// The membership test is a parameter so the refusal can be exercised where every user is
+// an administrator.
+void RunUpdateWindow(bool (*isAdministrator)() = IsAdministrator);
 
 } // namespace hx::app
