@@ -1,5 +1,7 @@
 #include "net/Charset.h"
 
+#include "support/TextCodecs.h"
+
 #include <algorithm>
 
 namespace hx::net {
@@ -39,61 +41,6 @@ Codec CodecOf(std::u16string_view name) {
     return Codec::None;
 }
 
-void Append(std::u16string& out, uint32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
-// Invalid sequences become one U+FFFD per maximal ill-formed part (as WHATWG decodes).
-std::u16string DecodeUtf8(std::span<const uint8_t> s) {
-    std::u16string out;
-    out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        uint8_t b = s[i++];
-        if (b < 0x80) {
-            out.push_back(b);
-            continue;
-        }
-        int need;
-        uint8_t lower = 0x80, upper = 0xBF;
-        uint32_t cp;
-        if (b >= 0xC2 && b <= 0xDF) {
-            need = 1, cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2, cp = b & 0x0F;
-            lower = b == 0xE0 ? 0xA0 : 0x80;
-            upper = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3, cp = b & 0x07;
-            lower = b == 0xF0 ? 0x90 : 0x80;
-            upper = b == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            out.push_back(u'\uFFFD');
-            continue;
-        }
-        bool ok = true;
-        for (int k = 0; k < need; ++k) {
-            if (i >= s.size() || s[i] < lower || s[i] > upper) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (s[i++] & 0x3F);
-            lower = 0x80, upper = 0xBF;
-        }
-        if (ok)
-            Append(out, cp);
-        else
-            out.push_back(u'\uFFFD');
-    }
-    return out;
-}
-
 std::u16string DecodeUtf16(std::span<const uint8_t> s, bool bigEndian) {
     std::u16string out;
     out.reserve(s.size() / 2 + 1);
@@ -105,18 +52,6 @@ std::u16string DecodeUtf16(std::span<const uint8_t> s, bool bigEndian) {
     return out;
 }
 
-std::u16string DecodeWindows1252(std::span<const uint8_t> s) {
-    // 0x80-0x9F; the five undefined codes keep their own value, as browsers do.
-    static constexpr char16_t kHigh[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    std::u16string out;
-    out.reserve(s.size());
-    for (uint8_t b : s)
-        out.push_back(b >= 0x80 && b <= 0x9F ? kHigh[b - 0x80] : char16_t(b));
-    return out;
-}
 
 // ---- Choosing ----
 
@@ -321,7 +256,7 @@ bool IsKnownCharset(std::u16string_view name) {
 std::u16string DecodeWithCharset(std::span<const uint8_t> body, std::u16string_view charset) {
     switch (CodecOf(charset)) {
     case Codec::Utf8:
-        return DecodeUtf8(body);
+        return hx::DecodeUtf8(body);
     case Codec::Utf16Le:
         return DecodeUtf16(body, false);
     case Codec::Utf16Be:
@@ -334,7 +269,7 @@ std::u16string DecodeWithCharset(std::span<const uint8_t> body, std::u16string_v
         return out;
     }
     case Codec::Windows1252:
-        return DecodeWindows1252(body);
+        return hx::DecodeWindows1252(body);
     case Codec::Latin1:
     case Codec::None:
         break;

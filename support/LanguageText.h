@@ -2,6 +2,8 @@
 // Pure functions: the platform part (support/*/LanguageSource.cpp) only finds the bytes.
 #pragma once
 
+#include "support/TextCodecs.h"
+
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -14,11 +16,6 @@ namespace hx {
 // Decodes 8-bit text without a byte-order mark; the platform passes its ANSI code page.
 using AnsiDecoder = std::function<std::u16string(std::span<const uint8_t>)>;
 
-// Windows-1252, for platforms without an ANSI code page. Undefined bytes map to the same
-// code point, as Windows' own table does.
-std::u16string DecodeWindows1252(std::span<const uint8_t> bytes);
-// UTF-8 with every malformed sequence read as U+FFFD.
-std::u16string DecodeUtf8(std::span<const uint8_t> bytes);
 
 // The marks EF BB BF, FF FE and FE FF are tested in that order and are not part of the
 // text; anything else is 8-bit text. The text ends at its first NUL character.

@@ -2,6 +2,8 @@
 
 #include "net/OutputStream.h"
 
+#include "support/TextCodecs.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,36 +12,6 @@
 namespace hx::net {
 namespace {
 
-// Paths are UTF-16 in the program and UTF-8 on POSIX file systems.
-std::string ToUtf8(const std::u16string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 int Fd(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
@@ -47,7 +19,7 @@ int Fd(std::intptr_t handle) {
 } // namespace
 
 std::unique_ptr<FileOutputStream> FileOutputStream::Create(const std::u16string& path) {
-    const int fd = ::open(ToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(hx::EncodeUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return nullptr;
     }

@@ -48,8 +48,8 @@ TEST(LanguageEncoding, NulEndsTheTextInEveryEncoding) {
 
 TEST(LanguageEncoding, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(Decode("\xEF\xBB\xBF" "a\xC3"), u"a\uFFFD");         // cut sequence at the end
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xC0\x80" "b"), u"\uFFFD" "b"); // overlong NUL is no NUL
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xED\xA0\x80"), u"\uFFFD");   // surrogate
+    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xC0\x80" "b"), u"\uFFFD\uFFFD" "b"); // overlong NUL is no NUL
+    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
     EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xF0\x9F\x98\x80"), u"\U0001F600");
     EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xFF" "x"), u"\uFFFD" "x");
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/HttpClient.h"
+#include "support/TextCodecs.h"
 #include "net/UpdateServer.h"
 
 #ifdef _WIN32
@@ -20,72 +21,6 @@
 namespace {
 
 using hx::net::THttpClient;
-
-std::string Utf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// Command-line arguments are UTF-8 on POSIX; malformed bytes become U+FFFD.
-[[maybe_unused]] std::u16string FromUtf8(std::string_view text) {
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        const int extra = b < 0x80         ? 0
-                          : (b >> 5) == 6  ? 1
-                          : (b >> 4) == 14 ? 2
-                          : (b >> 3) == 30 ? 3
-                                           : -1;
-        char32_t c = extra == 0   ? b
-                     : extra == 1 ? (b & 0x1F)
-                     : extra == 2 ? (b & 0x0F)
-                                  : (b & 0x07);
-        bool ok = extra >= 0 && text.size() - i > static_cast<std::size_t>(extra);
-        for (int k = 1; ok && k <= extra; ++k) {
-            const auto n = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            ok = (n & 0xC0) == 0x80;
-            c = (c << 6) | (n & 0x3F);
-        }
-        if (!ok || c > 0x10FFFF) {
-            out += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-    }
-    return out;
-}
 
 void Line(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -164,7 +99,7 @@ int Run(const std::vector<std::u16string>& args) {
             const std::optional<std::u16string> text = client.Get(job.url);
             if (text) {
                 Line("body:");
-                const std::string body = Utf8(*text);
+                const std::string body = hx::EncodeUtf8(*text);
                 std::fwrite(body.data(), 1, body.size(), stdout);
                 if (body.empty() || body.back() != '\n') {
                     std::fputc('\n', stdout);
@@ -173,7 +108,7 @@ int Run(const std::vector<std::u16string>& args) {
         } else {
             auto file = hx::net::FileOutputStream::Create(job.file);
             if (!file) {
-                std::fprintf(stderr, "http-get: cannot create %s\n", Utf8(job.file).c_str());
+                std::fprintf(stderr, "http-get: cannot create %s\n", hx::EncodeUtf8(job.file).c_str());
                 Line("result fail stream");
                 allOk = false;
                 continue;
@@ -202,7 +137,7 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) {
-        args.push_back(FromUtf8(argv[i]));
+        args.push_back(hx::DecodeUtf8(argv[i]));
     }
     return Run(args);
 }
