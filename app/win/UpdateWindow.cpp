@@ -14,12 +14,15 @@ void RunUpdateWindow(bool (*isAdministrator)()) {
     update::UpdateForm& form = update::CreateUpdateForm();
     if (isAdministrator()) {
         application.Run();
-    } else {
-        const RefusalMessage refusal = AdministratorRefusal(form.name(), GetCaption);
-        application.MessageBox(nullptr, refusal.text, refusal.caption, ui::mb::IconInformation);
-        application.Terminate();
+        application.DestroyForms();
+        return;
     }
+    const RefusalMessage refusal = AdministratorRefusal(form.name(), GetCaption);
+    // Released before the box: a second start meanwhile would otherwise find the hidden
+    // window by its class and show it to the refused user.
     application.DestroyForms();
+    application.MessageBox(nullptr, refusal.text, refusal.caption, ui::mb::IconInformation);
+    application.Terminate();
 }
 
 } // namespace hx::app
