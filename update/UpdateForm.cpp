@@ -4,6 +4,8 @@
 #include "support/SystemFont.h"
 #include "ui/Screen.h"
 #include "update/ProductWindows.h"
+#include "update/UpdateSequence.h"
+#include "update/UpdateWindowHost.h"
 
 namespace hx::update {
 
@@ -13,6 +15,9 @@ bool Closing = false;
 UpdateForm* HXUpdateForm = nullptr;
 
 namespace {
+
+constexpr uint32_t kKeyF1 = 112;            // VK_F1
+constexpr uint32_t kKeyDownMessage = 0x100; // WM_KEYDOWN
 
 // The window definition's pictures, embedded as raw-data resources of these names.
 constexpr std::u16string_view kBanner = u"BANNER.PNG";
@@ -114,6 +119,7 @@ UpdateForm::Definition::Definition(UpdateForm& f) {
     progress.SetCursor(Cursor::Wait);
 
     f.Add<ui::ApplicationEvents>(u"ApplicationEvents", &f);
+    f.Add<HttpClientComponent>(u"HttpGet", &f, net::ClientProfile::Download);
 }
 
 UpdateForm::UpdateForm()
@@ -140,7 +146,8 @@ UpdateForm::UpdateForm()
       CheckBoxImage2(Get<Image>(*this, u"CheckBoxImage2")),
       UpdateLabel2(Get<Label>(*this, u"UpdateLabel2")),
       CheckBoxImage3(Get<Image>(*this, u"CheckBoxImage3")),
-      UpdateLabel3(Get<Label>(*this, u"UpdateLabel3")) {
+      UpdateLabel3(Get<Label>(*this, u"UpdateLabel3")),
+      HttpGet(Get<HttpClientComponent>(*this, u"HttpGet")), download_(HttpGet) {
     OnCreate = [this](Form& sender) { FormCreate(sender); };
     OnClose = [this](Form& sender, CloseAction& action) { FormClose(sender, action); };
     UpdateButton.OnClick = [this](Component& sender) { UpdateButtonClick(sender); };
@@ -148,6 +155,12 @@ UpdateForm::UpdateForm()
     HelpButton.OnClick = [this](Component& sender) { HelpButtonClick(sender); };
     ApplicationEvents.OnShortCut = [this](const KeyMessage& msg, bool& handled) {
         ApplicationEventsShortCut(msg, handled);
+    };
+    HttpGet.OnWorkBegin = [this](net::THttpClient& sender, net::TWorkMode mode, std::int64_t max) {
+        HttpGetWorkBegin(sender, mode, max);
+    };
+    HttpGet.OnWork = [this](net::THttpClient& sender, net::TWorkMode mode, std::int64_t count) {
+        HttpGetWork(sender, mode, count);
     };
     HXUpdateForm = this;
 }
@@ -192,7 +205,11 @@ void UpdateForm::FormClose(Component&, CloseAction&) {
     }
 }
 
-void UpdateForm::CloseDownloadOnClose() {}
+void UpdateForm::CloseDownloadOnClose() {
+    // Disconnects HttpGet; a file is released only when no transfer still writes to it,
+    // and the download forgets it, so a second close releases nothing.
+    download_.CloseDuty();
+}
 
 void UpdateForm::CloseButtonClick(Component&) {
     try {
@@ -201,11 +218,66 @@ void UpdateForm::CloseButtonClick(Component&) {
     }
 }
 
-void UpdateForm::ApplicationEventsShortCut(const KeyMessage&, bool&) {}
+void UpdateForm::ApplicationEventsShortCut(const KeyMessage& msg, bool&) {
+    // Any modifier and every repeat: only the key code counts, and the key goes on to its
+    // ordinary processing.
+    try {
+        if (msg.charCode == kKeyF1)
+            ShowUpdateHelp();
+    } catch (...) {
+    }
+}
 
-void UpdateForm::HelpButtonClick(Component&) {}
+void UpdateForm::HelpButtonClick(Component&) {
+    // The same path as F1.
+    try {
+        const KeyMessage msg{kKeyDownMessage, kKeyF1, 0};
+        bool handled = false;
+        if (HXUpdateForm)
+            HXUpdateForm->ApplicationEventsShortCut(msg, handled);
+    } catch (...) {
+    }
+}
 
-void UpdateForm::UpdateButtonClick(Component&) {}
+void UpdateForm::UpdateButtonClick(Component&) {
+    try {
+        UpdateWindowHost host(*this);
+        RunUpdateSequence(host);
+    } catch (...) {
+    }
+}
+
+void UpdateForm::HttpGetWorkBegin(net::THttpClient&, net::TWorkMode, std::int64_t workCountMax) {
+    try {
+        download_.OnWorkBegin(workCountMax);
+    } catch (...) {
+    }
+}
+
+void UpdateForm::HttpGetWork(net::THttpClient&, net::TWorkMode, std::int64_t workCount) {
+    try {
+        // The window repaints and its buttons, Close included, respond during the transfer.
+        Application::Instance().ProcessMessages();
+        // Nothing when no size was announced: the bar stays where it is.
+        if (const auto position = download_.PositionFor(workCount))
+            UpdateProgress.SetPosition(*position);
+    } catch (...) {
+    }
+}
+
+void UpdateForm::DownloadUpdate(std::u16string_view fileName) {
+    try {
+        download_.DownloadUpdate(fileName);
+    } catch (...) {
+    }
+}
+
+void UpdateForm::DeleteOldUpdates() {
+    try {
+        DeleteEarlierInstallers();
+    } catch (...) {
+    }
+}
 
 UpdateForm::Step UpdateForm::StepControls(int n) {
     switch (n) {

@@ -4,6 +4,11 @@
 
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "update/HttpClientComponent.h"
+#include "update/InstallerDownload.h"
+
+#include <cstdint>
+#include <string_view>
 
 namespace hx::update {
 
@@ -50,7 +55,7 @@ public:
     ui::Label& UpdateLabel2;
     ui::Image& CheckBoxImage3;
     ui::Label& UpdateLabel3;
-    // HttpGet, the download's client, arrives with the installer download.
+    HttpClientComponent& HttpGet;
 
     // Event handlers.
     void FormCreate(ui::Component& sender);
@@ -59,6 +64,8 @@ public:
     void ApplicationEventsShortCut(const ui::KeyMessage& msg, bool& handled);
     void HelpButtonClick(ui::Component& sender);
     void UpdateButtonClick(ui::Component& sender);
+    void HttpGetWork(net::THttpClient& sender, net::TWorkMode mode, std::int64_t workCount);
+    void HttpGetWorkBegin(net::THttpClient& sender, net::TWorkMode mode, std::int64_t workCountMax);
 
     // Step visuals: all steps idle and unticked, progress bar hidden at 0.
     void ResetControls();
@@ -67,7 +74,17 @@ public:
     // Ticks step n's box.
     void MarkStepDone(int n);
 
+    // The installer download on HttpGet into `fileName`; never fails visibly.
+    void DownloadUpdate(std::u16string_view fileName);
+    // Removes the installers of earlier updates from the executable's folder.
+    void DeleteOldUpdates();
+    // The last download brought the whole installer and closed its file.
+    bool DownloadComplete() const { return download_.Complete(); }
+
 private:
+    // Owns the download file; bound to HttpGet, so declared after it.
+    Download download_;
+
     // The download's duty when the window closes: abort a running transfer and release a
     // file that a failed download left open. Nothing to do until a download has run.
     void CloseDownloadOnClose();

@@ -43,7 +43,7 @@ TEST_F(UpdateWindowModel, DefinitionInCreationOrder) {
                      u"BannerLabel UpdateHeading UpdateDescription UpdateImage2 UpdateImage1 "
                      u"UpdateImage3 UpdateImage4 UpdateImage5 UpdateImage6 CheckBoxImage1 "
                      u"Unchecked Checked UpdateLabel1 CheckBoxImage2 UpdateLabel2 "
-                     u"CheckBoxImage3 UpdateLabel3 UpdateProgress ApplicationEvents ");
+                     u"CheckBoxImage3 UpdateLabel3 UpdateProgress ApplicationEvents HttpGet ");
     EXPECT_EQ(form.className(), u"THXUpdateForm");
     EXPECT_EQ(form.name(), u"HXUpdateForm");
     EXPECT_EQ(form.clientWidth(), 700);
