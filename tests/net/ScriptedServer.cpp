@@ -119,19 +119,23 @@ std::string Response200(std::string_view body, std::string_view extraHeaders) {
     return r;
 }
 
-ScriptedServer::ScriptedServer(std::vector<Script> scripts) : scripts_(std::move(scripts)) {
+ScriptedServer::ScriptedServer(std::vector<Script> scripts)
+    : ScriptedServer(std::move(scripts), 0) {}
+
+ScriptedServer::ScriptedServer(std::vector<Script> scripts, std::uint16_t port)
+    : scripts_(std::move(scripts)) {
     StartSockets();
     const auto s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     listener_ = static_cast<Raw>(s);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(s, 16);
-    socklen_t length = sizeof address;
-    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    address.sin_port = htons(port);
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(s, 16) == 0) {
+        socklen_t length = sizeof address;
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 

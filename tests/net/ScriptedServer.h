@@ -54,6 +54,9 @@ public:
     // scripts[i] runs on the i-th accepted connection. A connection beyond the scripts
     // gets its request read and is closed.
     explicit ScriptedServer(std::vector<Script> scripts);
+    // The same on a fixed loopback port (a program under test may have its server's
+    // address compiled in); port() stays 0 when the port cannot be had.
+    ScriptedServer(std::vector<Script> scripts, std::uint16_t port);
     ~ScriptedServer();
     ScriptedServer(const ScriptedServer&) = delete;
     ScriptedServer& operator=(const ScriptedServer&) = delete;
