@@ -1,0 +1,161 @@
+// Drives the demo's update under Wine the way a person would, and asks for a screenshot at
+// each step: it prints "shot <name>" and waits until <ack folder>\<name>.done exists (the
+// demo script takes the picture and creates that file). Modes:
+//   demo-driver auto <ack folder>   press Update, answer Yes, follow the update to its end
+//   demo-driver watch               wait until a person has finished with the update window
+#include "tests/e2e/Driver.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace hx::e2e;
+
+constexpr std::wstring_view kUpdateForm = L"THXUpdateForm";
+constexpr Duration kStepTimeout = 60s;
+
+std::wstring ackFolder;
+
+void Say(const char* text) {
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+}
+
+// Asks for a screenshot of the screen as it is now, and waits until it has been taken.
+bool Shot(const char* name) {
+    std::printf("shot %s\n", name);
+    std::fflush(stdout);
+    const std::wstring wide(name, name + std::char_traits<char>::length(name));
+    const std::wstring done = ackFolder + L"\\" + wide + L".done";
+    for (int i = 0; i < 600; ++i) {
+        if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+// The running installer: a downloaded file named update<sum>Hexaplane.exe.
+bool InstallerRunning() {
+    hx::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        const std::wstring_view name(entry.szExeFile);
+        if (name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe"))
+            return true;
+    }
+    return false;
+}
+
+template <class Predicate> bool Within(Duration timeout, Predicate done) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+HWND ProgressBar(HWND window) {
+    for (const Control& c : Controls(window))
+        if (c.className == L"msctls_progress32")
+            return c.window;
+    return nullptr;
+}
+
+int Fail(const char* what) {
+    std::printf("demo: %s\n", what);
+    std::fflush(stdout);
+    return 1;
+}
+
+int RunAutomatically() {
+    HWND window = WaitForVisibleWindow(kUpdateForm, kStepTimeout);
+    if (!window)
+        return Fail("the update window did not appear");
+    std::this_thread::sleep_for(1s); // let it paint
+    Shot("1-idle");
+
+    const auto update = FindControlByText(window, L"&Update");
+    if (!update)
+        return Fail("no Update button");
+    Say("demo: pressing Update");
+    Click(update->window);
+    auto box = WaitForMessageBox(kStepTimeout, WindowProcess(window));
+    if (!box)
+        return Fail("no answer from the update check");
+    std::this_thread::sleep_for(300ms);
+    Shot("2-offer");
+    if (std::find(box->buttons.begin(), box->buttons.end(), IDYES) == box->buttons.end()) {
+        Answer(*box, IDOK);
+        return Fail("the server offered no update (is it running on 127.0.0.1:18080?)");
+    }
+    Say("demo: answering Yes");
+    Answer(*box, IDYES);
+
+    // Halfway through the transfer; the server sends slowly, so there is time to look.
+    HWND bar = nullptr;
+    const bool moving = Within(kStepTimeout, [&] {
+        DWORD_PTR position = 0;
+        bar = bar ? bar : ProgressBar(window);
+        return bar && IsWindowVisible(bar) &&
+               SendMessageTimeoutW(bar, 0x0408 /* PBM_GETPOS */, 0, 0, SMTO_NORMAL, 5000,
+                                   &position) &&
+               position >= 40;
+    });
+    if (!moving)
+        return Fail("the download did not get going");
+    Shot("3-download");
+
+    if (!Within(kStepTimeout, InstallerRunning))
+        return Fail("the installer did not start");
+    std::this_thread::sleep_for(700ms);
+    Shot("4-install");
+
+    // A prompt after the installer (restart or manual update) is declined.
+    const bool ended = Within(kStepTimeout, [&] {
+        if (auto prompt = WaitForMessageBox(0ms)) {
+            Shot("4-prompt");
+            Answer(*prompt, IDNO);
+        }
+        return TopLevelWindows(kUpdateForm).empty();
+    });
+    if (!ended)
+        return Fail("the update window did not go away");
+    std::this_thread::sleep_for(700ms);
+    Shot("5-end");
+    Say("demo: the update is complete");
+    return 0;
+}
+
+int Watch() {
+    if (!WaitForVisibleWindow(kUpdateForm, kStepTimeout))
+        return Fail("the update window did not appear");
+    Say("demo: the update window is open; press Update and follow it through");
+    while (!TopLevelWindows(kUpdateForm).empty())
+        std::this_thread::sleep_for(200ms);
+    Say("demo: the update window has closed");
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"auto" && argc > 2) {
+        ackFolder = argv[2];
+        return RunAutomatically();
+    }
+    if (mode == L"watch")
+        return Watch();
+    std::printf("usage: demo-driver auto <ack folder> | demo-driver watch\n");
+    return 2;
+}
