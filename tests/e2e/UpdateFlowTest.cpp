@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 namespace hx::e2e {
@@ -388,6 +389,20 @@ TEST_F(UpdateFlow, CloseDuringTheInstallerWait) {
     ASSERT_TRUE(box);
     AnswerBox(*box, IDYES);
     ASSERT_TRUE(WaitForStandinLine("folder"));
+    // A measurement, not a check: the wait sleeps on the installer and the message queue.
+    const auto cpuMs = [&] {
+        FILETIME created, ended, kernel, user;
+        GetProcessTimes(updater_.handle.get(), &created, &ended, &kernel, &user);
+        const auto ticks = [](FILETIME t) {
+            return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
+        };
+        return ticks(kernel) + ticks(user);
+    };
+    const ULONGLONG before = cpuMs();
+    std::this_thread::sleep_for(2s);
+    const ULONGLONG spent = cpuMs() - before;
+    RecordProperty("updater_cpu_ms_in_2s_of_installer_wait", int(spent));
+    std::printf("[ measured ] updater CPU time during 2 s of installer wait: %llu ms\n", spent);
     Click(close_);
     box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
     ASSERT_TRUE(box);
