@@ -21,7 +21,6 @@ struct VerdictMessage {
 };
 const VerdictMessage* MessageForVerdict(net::UpdateVerdict verdict);
 
-
 class SequenceHost {
 public:
     virtual ~SequenceHost() = default;
