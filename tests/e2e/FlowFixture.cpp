@@ -211,6 +211,13 @@ void UpdateFlow::ExpectIdle() {
     EXPECT_TRUE(WaitForNoWindow(L"#32770", 10s, updater_.id)) << "a box is still open";
     EXPECT_TRUE(PollUntilTrue(10s, [&] { return update_ && IsWindowEnabled(update_); }))
         << "Update is not enabled again";
+    // Idle as after creation: the focus is back on Update, so Enter checks again.
+    EXPECT_TRUE(PollUntilTrue(10s, [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(update_, nullptr), &info) &&
+               info.hwndFocus == update_;
+    })) << "the focus is not on Update";
     EXPECT_TRUE(bar_ && !IsWindowVisible(bar_)) << "the progress bar is still shown";
     EXPECT_FALSE(WaitForExit(updater_, 0ms)) << "the updater ended";
 }

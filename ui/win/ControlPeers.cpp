@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace hx::ui::win {
 
@@ -166,8 +167,13 @@ void SystemControlPeer::SyncCommon(bool withFont) {
             SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
     }
     if (shownEnabled_ != control_.enabled()) {
+        if (!control_.enabled())
+            refocusWhenEnabled_ = GetFocus() == w;
         EnableWindow(w, control_.enabled());
         shownEnabled_ = control_.enabled();
+        if (control_.enabled() && std::exchange(refocusWhenEnabled_, false) &&
+            GetActiveWindow() == GetAncestor(w, GA_ROOT))
+            SetFocus(w);
     }
     if (shownVisible_ != control_.visible()) {
         ShowWindow(w, control_.visible() ? SW_SHOWNA : SW_HIDE);

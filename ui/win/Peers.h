@@ -107,6 +107,10 @@ protected:
     hx::win::UniqueWindow window_;
     Rect shownBounds_{-1, -1, -1, -1};
     std::optional<bool> shownVisible_, shownEnabled_;
+    // Disabling the focused control leaves the focus elsewhere (the dialog manager moves it
+    // on); enabling it again gives the focus back, so the window returns to the state the
+    // user left it in.
+    bool refocusWhenEnabled_ = false;
     std::optional<std::u16string> shownText_;
 };
 
