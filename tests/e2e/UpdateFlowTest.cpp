@@ -398,11 +398,16 @@ TEST_F(UpdateFlow, CloseDuringTheInstallerWait) {
         };
         return ticks(kernel) + ticks(user);
     };
+    // tools/bench/installer-wait-cpu asks for a longer window through the environment.
+    wchar_t wanted[16] = L"";
+    const DWORD seconds =
+        GetEnvironmentVariableW(L"HX_BENCH_WAIT_SECONDS", wanted, 16) ? _wtoi(wanted) : 2;
     const ULONGLONG before = cpuMs();
-    std::this_thread::sleep_for(2s);
+    std::this_thread::sleep_for(std::chrono::seconds(seconds > 0 ? seconds : 2));
     const ULONGLONG spent = cpuMs() - before;
-    RecordProperty("updater_cpu_ms_in_2s_of_installer_wait", int(spent));
-    std::printf("[ measured ] updater CPU time during 2 s of installer wait: %llu ms\n", spent);
+    RecordProperty("updater_cpu_ms_during_installer_wait", int(spent));
+    std::printf("[ measured ] updater CPU time during %lu s of installer wait: %llu ms\n",
+                seconds > 0 ? seconds : 2, spent);
     Click(close_);
     box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
     ASSERT_TRUE(box);
