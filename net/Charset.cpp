@@ -52,7 +52,6 @@ std::u16string DecodeUtf16(std::span<const uint8_t> s, bool bigEndian) {
     return out;
 }
 
-
 // ---- Choosing ----
 
 bool IsHtmlType(std::u16string_view media) {

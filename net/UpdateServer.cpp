@@ -19,9 +19,17 @@ std::u16string Url(std::u16string_view path) {
 
 } // namespace
 
-std::u16string_view UpdateHost() { return kHost; }
-std::u16string UpdateAnswerUrl() { return Url(kUpdateAnswerPath); }
-std::u16string InstallerUrl() { return Url(kInstallerPath); }
-std::u16string DownloadPageUrl() { return Url(kDownloadPagePath); }
+std::u16string_view UpdateHost() {
+    return kHost;
+}
+std::u16string UpdateAnswerUrl() {
+    return Url(kUpdateAnswerPath);
+}
+std::u16string InstallerUrl() {
+    return Url(kInstallerPath);
+}
+std::u16string DownloadPageUrl() {
+    return Url(kDownloadPagePath);
+}
 
 } // namespace hx::net

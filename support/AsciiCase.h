@@ -8,7 +8,9 @@
 
 namespace hx {
 
-constexpr char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
+constexpr char16_t AsciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+}
 
 inline std::u16string AsciiLower(std::u16string_view s) {
     std::u16string out(s);

@@ -8,7 +8,9 @@ namespace hx {
 using ui::Component;
 using ui::Kind;
 
-std::u16string LanguageName(std::u16string_view registryText) { return AsciiLower(registryText); }
+std::u16string LanguageName(std::u16string_view registryText) {
+    return AsciiLower(registryText);
+}
 
 std::u16string GetCaption(std::u16string_view windowName, std::u16string_view key) {
     try {

@@ -1,11 +1,12 @@
 #include "support/LanguageText.h"
 
-
 namespace hx {
 
 namespace {
 
-constexpr bool IsBlank(char16_t c) { return c >= 0x0001 && c <= 0x0020; }
+constexpr bool IsBlank(char16_t c) {
+    return c >= 0x0001 && c <= 0x0020;
+}
 
 std::u16string DecodeUtf16(std::span<const uint8_t> bytes, bool bigEndian) {
     std::u16string out;

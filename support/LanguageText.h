@@ -16,7 +16,6 @@ namespace hx {
 // Decodes 8-bit text without a byte-order mark; the platform passes its ANSI code page.
 using AnsiDecoder = std::function<std::u16string(std::span<const uint8_t>)>;
 
-
 // The marks EF BB BF, FF FE and FE FF are tested in that order and are not part of the
 // text; anything else is 8-bit text. The text ends at its first NUL character.
 std::u16string DecodeLanguageBytes(std::span<const uint8_t> bytes, const AnsiDecoder& ansi);

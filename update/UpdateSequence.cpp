@@ -10,11 +10,12 @@ using net::UpdateVerdict;
 
 namespace {
 
-constexpr VerdictMessage kCheckFailed{0x10, {u"MessageBoxNoConnection1", u"MessageBoxNoConnection2"}};
+constexpr VerdictMessage kCheckFailed{0x10,
+                                      {u"MessageBoxNoConnection1", u"MessageBoxNoConnection2"}};
 constexpr VerdictMessage kNoUpdate{0x40, {u"MessageBoxNoUpdate1", u"MessageBoxNoUpdate2"}};
 constexpr VerdictMessage kUpdateAvailable{0x44, {u"MessageBoxUpdate1", u"MessageBoxUpdate2"}};
-constexpr VerdictMessage kManualUpdate{
-    0x34, {u"MessageBoxManualUpdate1", u"MessageBoxManualUpdate2"}};
+constexpr VerdictMessage kManualUpdate{0x34,
+                                       {u"MessageBoxManualUpdate1", u"MessageBoxManualUpdate2"}};
 
 int Show(SequenceHost& host, const VerdictMessage& message) {
     std::vector<std::u16string> pieces;

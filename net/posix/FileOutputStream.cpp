@@ -19,7 +19,8 @@ int Fd(std::intptr_t handle) {
 } // namespace
 
 std::unique_ptr<FileOutputStream> FileOutputStream::Create(const std::u16string& path) {
-    const int fd = ::open(hx::EncodeUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(hx::EncodeUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return nullptr;
     }

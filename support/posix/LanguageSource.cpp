@@ -1,9 +1,9 @@
 // Platforms without named resources: the language resources are compiled into the
 // program as a table (generated from app/resources/languages/), found without regard to
 // case, and the language is the default one, as with no registry value.
+#include "support/AsciiCase.h"
 #include "support/Captions.h"
 #include "support/LanguageText.h"
-#include "support/AsciiCase.h"
 #include "support/posix/EmbeddedLanguages.h"
 
 namespace hx {

@@ -43,8 +43,8 @@ std::u16string ReadRegistryString(HKEY root, std::u16string_view keyPath,
                 return deflt;
             data.assign(size + sizeof(wchar_t), 0);
             DWORD got = size;
-            const LONG rc = RegQueryValueExW(key.get(), win::W(name), nullptr, &type,
-                                             data.data(), &got);
+            const LONG rc =
+                RegQueryValueExW(key.get(), win::W(name), nullptr, &type, data.data(), &got);
             if (rc == ERROR_MORE_DATA)
                 continue;
             if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))

@@ -46,15 +46,33 @@ private:
 };
 
 namespace detail {
-inline void CloseKey(HKEY k) { RegCloseKey(k); }
-inline void CloseGdi(HGDIOBJ o) { DeleteObject(o); }
-inline void CloseIcon(HICON i) { DestroyIcon(i); }
-inline void CloseWindow(HWND w) { DestroyWindow(w); }
-inline void CloseModule(HMODULE m) { FreeLibrary(m); }
-inline void CloseDc(HDC dc) { DeleteDC(dc); }
-inline void CloseKernel(HANDLE h) { CloseHandle(h); }
-inline void CloseFind(HANDLE h) { FindClose(h); }
-inline void FreeSidPtr(PSID s) { FreeSid(s); }
+inline void CloseKey(HKEY k) {
+    RegCloseKey(k);
+}
+inline void CloseGdi(HGDIOBJ o) {
+    DeleteObject(o);
+}
+inline void CloseIcon(HICON i) {
+    DestroyIcon(i);
+}
+inline void CloseWindow(HWND w) {
+    DestroyWindow(w);
+}
+inline void CloseModule(HMODULE m) {
+    FreeLibrary(m);
+}
+inline void CloseDc(HDC dc) {
+    DeleteDC(dc);
+}
+inline void CloseKernel(HANDLE h) {
+    CloseHandle(h);
+}
+inline void CloseFind(HANDLE h) {
+    FindClose(h);
+}
+inline void FreeSidPtr(PSID s) {
+    FreeSid(s);
+}
 } // namespace detail
 
 using UniqueHandle = Unique<HANDLE, detail::CloseKernel, 0>; // process, thread, token, event
@@ -102,7 +120,9 @@ private:
     HGDIOBJ old_;
 };
 
-inline const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+inline const wchar_t* W(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 inline std::u16string U(const wchar_t* s, size_t n) {
     return std::u16string(reinterpret_cast<const char16_t*>(s), n);
 }

@@ -16,7 +16,8 @@ std::u16string DecodeAnsi(std::span<const uint8_t> bytes) {
     if (n <= 0)
         return DecodeWindows1252(bytes);
     std::u16string out(size_t(n), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, src, int(bytes.size()), reinterpret_cast<wchar_t*>(out.data()), n);
+    MultiByteToWideChar(CP_ACP, 0, src, int(bytes.size()), reinterpret_cast<wchar_t*>(out.data()),
+                        n);
     return out;
 }
 

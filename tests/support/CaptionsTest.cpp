@@ -82,15 +82,16 @@ TEST(ApplyCaptions, FiveKindsAndTheirDerivedKindsOthersIgnored) {
     EXPECT_EQ(w.edit.text(), u"typed");
     EXPECT_EQ(w.edit.caption(), u"");
     for (Component* c : {&w.image, &w.progress, &w.http})
-        EXPECT_TRUE(c->caption().empty() && c->text().empty()) << std::string(c->name().begin(), c->name().end());
+        EXPECT_TRUE(c->caption().empty() && c->text().empty())
+            << std::string(c->name().begin(), c->name().end());
     EXPECT_EQ(w.form.caption(), u"");
 }
 
 TEST(ApplyCaptions, ScanEndingCases) {
     {
         TestWindow w; // a line of blanks ends the scan
-        ApplyCaptionsFrom(u"HXUpdateForm, UpdateButton, \"a\"\n\t\nHXUpdateForm, UpdateLabel1, \"b\"",
-                          w.form);
+        ApplyCaptionsFrom(
+            u"HXUpdateForm, UpdateButton, \"a\"\n\t\nHXUpdateForm, UpdateLabel1, \"b\"", w.form);
         EXPECT_EQ(w.button.caption(), u"a");
         EXPECT_EQ(w.label.caption(), u"");
     }

@@ -11,18 +11,30 @@ namespace {
 
 using Fields = std::vector<std::u16string>;
 
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
-std::u16string Decode(std::string_view s) { return DecodeLanguageBytes(Bytes(s), nullptr); }
+std::u16string Decode(std::string_view s) {
+    return DecodeLanguageBytes(Bytes(s), nullptr);
+}
 
 TEST(LanguageEncoding, MarksChooseTheEncodingAndAreDropped) {
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "A,\xC3\xA9"), u"A,\u00E9");
-    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFF\xFE" "A\0\xE9\0", 6)), nullptr),
+    EXPECT_EQ(Decode("\xEF\xBB\xBF"
+                     "A,\xC3\xA9"),
+              u"A,\u00E9");
+    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFF\xFE"
+                                                    "A\0\xE9\0",
+                                                    6)),
+                                  nullptr),
               u"A\u00E9");
-    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFE\xFF\0A\0\xE9", 6)), nullptr),
-              u"A\u00E9");
+    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFE\xFF\0A\0\xE9", 6)), nullptr), u"A\u00E9");
     // A lone trailing byte of UTF-16 is no character.
-    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFF\xFE" "A\0B", 5)), nullptr), u"A");
+    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFF\xFE"
+                                                    "A\0B",
+                                                    5)),
+                                  nullptr),
+              u"A");
 }
 
 TEST(LanguageEncoding, WithoutMarkTheAnsiDecoderIsUsed) {
@@ -35,23 +47,50 @@ TEST(LanguageEncoding, WithoutMarkTheAnsiDecoderIsUsed) {
     };
     EXPECT_EQ(DecodeLanguageBytes(Bytes("abc"), upper), u"XXX");
     // The marks win over the ANSI decoder, and only the exact marks count.
-    EXPECT_EQ(DecodeLanguageBytes(Bytes("\xEF\xBB\xBF" "a"), upper), u"a");
-    EXPECT_EQ(DecodeLanguageBytes(Bytes("\xEF\xBB" "a"), upper), u"XXX");
+    EXPECT_EQ(DecodeLanguageBytes(Bytes("\xEF\xBB\xBF"
+                                        "a"),
+                                  upper),
+              u"a");
+    EXPECT_EQ(DecodeLanguageBytes(Bytes("\xEF\xBB"
+                                        "a"),
+                                  upper),
+              u"XXX");
     EXPECT_EQ(calls, 2);
 }
 
 TEST(LanguageEncoding, NulEndsTheTextInEveryEncoding) {
     EXPECT_EQ(Decode(std::string_view("ab\0cd", 5)), u"ab");
-    EXPECT_EQ(Decode(std::string_view("\xEF\xBB\xBF" "ab\0cd", 8)), u"ab");
-    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFF\xFE" "a\0\0\0b\0", 8)), nullptr), u"a");
+    EXPECT_EQ(Decode(std::string_view("\xEF\xBB\xBF"
+                                      "ab\0cd",
+                                      8)),
+              u"ab");
+    EXPECT_EQ(DecodeLanguageBytes(Bytes(std::string("\xFF\xFE"
+                                                    "a\0\0\0b\0",
+                                                    8)),
+                                  nullptr),
+              u"a");
 }
 
 TEST(LanguageEncoding, MalformedUtf8BecomesReplacementCharacters) {
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "a\xC3"), u"a\uFFFD");         // cut sequence at the end
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xC0\x80" "b"), u"\uFFFD\uFFFD" "b"); // overlong NUL is no NUL
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xF0\x9F\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(Decode("\xEF\xBB\xBF" "\xFF" "x"), u"\uFFFD" "x");
+    EXPECT_EQ(Decode("\xEF\xBB\xBF"
+                     "a\xC3"),
+              u"a\uFFFD"); // cut sequence at the end
+    EXPECT_EQ(Decode("\xEF\xBB\xBF"
+                     "\xC0\x80"
+                     "b"),
+              u"\uFFFD\uFFFD"
+              "b"); // overlong NUL is no NUL
+    EXPECT_EQ(Decode("\xEF\xBB\xBF"
+                     "\xED\xA0\x80"),
+              u"\uFFFD\uFFFD\uFFFD"); // surrogate
+    EXPECT_EQ(Decode("\xEF\xBB\xBF"
+                     "\xF0\x9F\x98\x80"),
+              u"\U0001F600");
+    EXPECT_EQ(Decode("\xEF\xBB\xBF"
+                     "\xFF"
+                     "x"),
+              u"\uFFFD"
+              "x");
 }
 
 TEST(LanguageLines, EveryLineEndCountsAndFinalOneAddsNoLine) {

@@ -101,18 +101,19 @@ TEST(UpdateSequence, ManualUpdateEndsTheApplicationWhateverTheAnswer) {
                         "open page", "terminate"}));
     RecordingHost no;
     no.verdict = UpdateVerdict::ManualUpdate;
-    EXPECT_EQ(Sequence(no), Expected({"box 52 MessageBoxManualUpdate1\r\n\r\nMessageBoxManualUpdate2",
-                                 "terminate"}));
+    EXPECT_EQ(
+        Sequence(no),
+        Expected({"box 52 MessageBoxManualUpdate1\r\n\r\nMessageBoxManualUpdate2", "terminate"}));
 }
 
 TEST(UpdateSequence, AcceptedUpdateDownloadsThenInstallsWithTheSameStamp) {
     RecordingHost host;
     host.verdict = UpdateVerdict::UpdateAvailable;
     host.answer = kYes;
-    EXPECT_EQ(Sequence(host), Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2",
-                                   "activate 2", "show progress", "delete old", "stamp",
-                                   "download 123", "progress 100", "done 2", "activate 3",
-                                   "install 123"}));
+    EXPECT_EQ(Sequence(host),
+              Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2", "activate 2",
+                        "show progress", "delete old", "stamp", "download 123", "progress 100",
+                        "done 2", "activate 3", "install 123"}));
 }
 
 TEST(UpdateSequence, ClosingStopsTheSequenceBetweenStages) {
@@ -120,16 +121,16 @@ TEST(UpdateSequence, ClosingStopsTheSequenceBetweenStages) {
     during.verdict = UpdateVerdict::UpdateAvailable;
     during.answer = kYes;
     during.closeDuringDownload = true;
-    EXPECT_EQ(Sequence(during), Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2",
-                                     "activate 2", "show progress", "delete old", "stamp",
-                                     "download 123", "progress 100", "done 2", "activate 3",
-                                     "terminate"}));
+    EXPECT_EQ(Sequence(during),
+              Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2", "activate 2",
+                        "show progress", "delete old", "stamp", "download 123", "progress 100",
+                        "done 2", "activate 3", "terminate"}));
     RecordingHost before; // closed while the offer was shown
     before.verdict = UpdateVerdict::UpdateAvailable;
     before.answer = kYes;
     before.closing = true;
     EXPECT_EQ(Sequence(before), Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2",
-                                     "activate 2", "show progress", "terminate"}));
+                                          "activate 2", "show progress", "terminate"}));
 }
 
 TEST(UpdateSequence, AFailureSkipsToTheFinalSteps) {

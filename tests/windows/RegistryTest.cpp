@@ -39,8 +39,8 @@ TEST_F(RegistryRead, EverythingElseGivesTheDefault) {
     Write(REG_BINARY, "french", 6);
     EXPECT_EQ(ReadLanguage(), u"english") << "binary";
     WriteText(L"german");
-    EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, u"\\Software\\KORVEX\\Hexaplane\\",
-                                 u"Missing", u"dflt", false),
+    EXPECT_EQ(ReadRegistryString(HKEY_LOCAL_MACHINE, u"\\Software\\KORVEX\\Hexaplane\\", u"Missing",
+                                 u"dflt", false),
               u"dflt")
         << "value missing";
 }

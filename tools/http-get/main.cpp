@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "net/HttpClient.h"
-#include "support/TextCodecs.h"
 #include "net/UpdateServer.h"
+#include "support/TextCodecs.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -108,7 +108,8 @@ int Run(const std::vector<std::u16string>& args) {
         } else {
             auto file = hx::net::FileOutputStream::Create(job.file);
             if (!file) {
-                std::fprintf(stderr, "http-get: cannot create %s\n", hx::EncodeUtf8(job.file).c_str());
+                std::fprintf(stderr, "http-get: cannot create %s\n",
+                             hx::EncodeUtf8(job.file).c_str());
                 Line("result fail stream");
                 allOk = false;
                 continue;
