@@ -202,6 +202,17 @@ std::optional<MessageBoxInfo> UpdateFlow::ExpectBox(const std::wstring& text,
     return box;
 }
 
+bool UpdateFlow::AcceptOfferedUpdate() {
+    if (!StartUpdater())
+        return false;
+    PressUpdate();
+    const auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
+    if (!box)
+        return false;
+    AnswerBox(*box, IDYES);
+    return true;
+}
+
 void UpdateFlow::AnswerBox(const MessageBoxInfo& box, int buttonId) {
     EXPECT_TRUE(Answer(box, buttonId));
     EXPECT_TRUE(PollUntilTrue(10s, [&] { return !IsWindow(box.window); })) << "the box stays";

@@ -70,6 +70,9 @@ protected:
     // answers only between blocks.
     HWND StartUpdater();
     void PressUpdate();
+    // Starts the updater, presses Update and answers Yes to the offer of an update; false
+    // (with the failure reported) when any of it does not happen.
+    bool AcceptOfferedUpdate();
 
     // The next message box of the updater, checked: owned by the update window, titled
     // like it, `text`, these buttons with `defaultButton` the default one.

@@ -157,11 +157,7 @@ TEST_F(UpdateFlow, DownloadAndInstall) {
         kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
     StartProduct();
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
+    ASSERT_TRUE(AcceptOfferedUpdate());
 
     // The bar as the download moves it, until the transfer is over.
     std::vector<int> seen;
@@ -231,17 +227,13 @@ TEST_F(UpdateFlow, DownloadWithoutLengthThenAFailedInstallerOffersTheDownloadPag
     download.push_back(test::Close());
     ScriptedServer server({CheckAnswer("KORVEX|1"), download}, kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
+    ASSERT_TRUE(AcceptOfferedUpdate());
 
     ASSERT_TRUE(PollUntilTrue(10s, [&] { return IsWindowVisible(bar_); }));
     std::this_thread::sleep_for(300ms); // well inside the server's pause
     EXPECT_EQ(QueryPosition(), std::optional<int>(0)) << "the bar stays while no size is known";
 
-    box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
+    auto box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
     ASSERT_TRUE(box);
     const auto installers = DownloadedInstallers();
     ASSERT_EQ(installers.size(), 1u);
@@ -261,12 +253,8 @@ TEST_F(UpdateFlow, RestartRequestAnsweredNo) {
         {CheckAnswer("KORVEX|1"), Reply(LengthHead(InstallerBytes().size()) + InstallerBytes())},
         kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
-    box = ExpectBox(kRestartText, {IDYES, IDNO}, IDNO);
+    ASSERT_TRUE(AcceptOfferedUpdate());
+    auto box = ExpectBox(kRestartText, {IDYES, IDNO}, IDNO);
     ASSERT_TRUE(box);
     AnswerBox(*box, IDNO);
     ExpectEnds();
@@ -279,12 +267,8 @@ TEST_F(UpdateFlow, CrashedInstallerOffersManualUpdate) {
         {CheckAnswer("KORVEX|1"), Reply(LengthHead(InstallerBytes().size()) + InstallerBytes())},
         kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
-    box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
+    ASSERT_TRUE(AcceptOfferedUpdate());
+    auto box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
     ASSERT_TRUE(box);
     EXPECT_TRUE(WaitForStandinLine("args", 0ms)) << "the installer ran";
     AnswerBox(*box, IDNO);
@@ -299,12 +283,8 @@ TEST_F(UpdateFlow, NotFoundDownloadIsNotStarted) {
                           kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
     StartProduct();
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
-    box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
+    ASSERT_TRUE(AcceptOfferedUpdate());
+    auto box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
     ASSERT_TRUE(box);
     const auto installers = DownloadedInstallers();
     ASSERT_EQ(installers.size(), 1u);
@@ -326,12 +306,8 @@ TEST_F(UpdateFlow, TruncatedDownloadIsNotStarted) {
          {test::WaitRequest(), test::Send(LengthHead(installer.size()) + half), test::Close()}},
         kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
-    box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
+    ASSERT_TRUE(AcceptOfferedUpdate());
+    auto box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
     ASSERT_TRUE(box);
     const auto installers = DownloadedInstallers();
     ASSERT_EQ(installers.size(), 1u);
@@ -355,11 +331,7 @@ TEST_F(UpdateFlow, CloseDuringTheDownload) {
     ScriptedServer server({CheckAnswer("KORVEX|1"), download}, kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
     StartProduct();
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
+    ASSERT_TRUE(AcceptOfferedUpdate());
     ASSERT_TRUE(PollUntilTrue(20s, [&] { return QueryPosition().value_or(0) > 0; }));
     Click(close_);
     ExpectEnds(10s);
@@ -383,11 +355,7 @@ TEST_F(UpdateFlow, CloseDuringTheInstallerWait) {
         {CheckAnswer("KORVEX|1"), Reply(LengthHead(InstallerBytes().size()) + InstallerBytes())},
         kServerPort);
     ASSERT_EQ(server.port(), kServerPort);
-    ASSERT_TRUE(StartUpdater());
-    PressUpdate();
-    auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    ASSERT_TRUE(box);
-    AnswerBox(*box, IDYES);
+    ASSERT_TRUE(AcceptOfferedUpdate());
     ASSERT_TRUE(WaitForStandinLine("folder"));
     // A measurement, not a check: the wait sleeps on the installer and the message queue.
     const auto cpuMs = [&] {
@@ -409,7 +377,7 @@ TEST_F(UpdateFlow, CloseDuringTheInstallerWait) {
     std::printf("[ measured ] updater CPU time during %lu s of installer wait: %llu ms\n",
                 seconds > 0 ? seconds : 2, spent);
     Click(close_);
-    box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
+    auto box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
     ASSERT_TRUE(box);
     AnswerBox(*box, IDNO);
     ExpectEnds(10s);
