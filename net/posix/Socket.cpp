@@ -43,20 +43,6 @@ bool SetBlocking(int fd, bool blocking) {
 
 } // namespace
 
-Socket::~Socket() {
-    Close();
-}
-
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kInvalid);
-    }
-    return *this;
-}
-
 void Socket::Close() {
     if (handle_ != kInvalid) {
         ::close(static_cast<int>(handle_));

@@ -47,20 +47,6 @@ int SelectOne(SOCKET s, bool forWrite, int timeoutMs, bool* failed = nullptr) {
 
 } // namespace
 
-Socket::~Socket() {
-    Close();
-}
-
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kInvalid);
-    }
-    return *this;
-}
-
 void Socket::Close() {
     if (handle_ != kInvalid) {
         closesocket(AsSocket(handle_));

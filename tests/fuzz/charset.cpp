@@ -2,20 +2,13 @@
 // value, the rest the body. Decoding never yields more characters than bytes.
 #include "net/Charset.h"
 
+#include "tests/fuzz/FuzzCheck.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 using namespace hx::net;
-
-namespace {
-
-void Require(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> in(data, size);

@@ -4,20 +4,13 @@
 // the Cookie header of several URLs.
 #include "net/Cookies.h"
 
+#include "tests/fuzz/FuzzCheck.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 using namespace hx::net;
-
-namespace {
-
-void Require(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Characters 0-255 (not only head text), to reach every branch of the date tokenizer.

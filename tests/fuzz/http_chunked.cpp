@@ -2,20 +2,13 @@
 // the data, the bytes consumed and the trailers; the data never exceeds what was consumed.
 #include "net/ChunkedDecoder.h"
 
+#include "tests/fuzz/FuzzCheck.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
 using namespace hx::net;
-
-namespace {
-
-void Require(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> in(data, size);

@@ -3,6 +3,8 @@
 // exceed the head's caps.
 #include "net/ResponseHead.h"
 
+#include "tests/fuzz/FuzzCheck.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -10,11 +12,6 @@
 using namespace hx::net;
 
 namespace {
-
-void Require(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 size_t ReadInSlices(HeadReader& r, std::span<const uint8_t> in, uint8_t seed) {
     size_t pos = 0, consumed = 0;

@@ -3,6 +3,8 @@
 // must have the shape the request needs and survive being written and read back.
 #include "net/Url.h"
 
+#include "tests/fuzz/FuzzCheck.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -10,11 +12,6 @@
 using namespace hx::net;
 
 namespace {
-
-void Require(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 void CheckShape(const Url& u) {
     Require(u.scheme == u"http" || u.scheme == u"https");
