@@ -6,12 +6,16 @@ JOBS ?= $(shell nproc)
 TEST_HOST ?= 127.0.0.1:18080
 FUZZ_SECONDS ?= 10
 
-.PHONY: all deps native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
+.PHONY: all deps check-packages native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
 
 all: native win32 win64
 
 deps:
 	@scripts/install-deps
+
+# After the install, before any build: every command we call must reach a fresh machine too.
+check-packages: deps
+	@scripts/check-packages
 
 build/%/CMakeCache.txt:
 	cmake --preset $* $(if $(filter native win64,$*),-DHEXAPLANE_UPDATE_HOST=$(TEST_HOST)) >/dev/null
@@ -21,6 +25,7 @@ native fuzz win32 win64: %: deps build/%/CMakeCache.txt
 
 test: deps
 	@rm -f build/test-summary
+	$(MAKE) check-packages
 	$(MAKE) native
 	$(MAKE) test-native
 	$(MAKE) fuzz
