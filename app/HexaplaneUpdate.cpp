@@ -2,6 +2,8 @@
 #include "app/StartUp.h"
 #include "app/win/Platform.h"
 #include "app/win/UpdateWindow.h"
+#include "base/ExecutablePath.h"
+#include "base/Guard.h"
 #include "support/Shell.h"
 
 #include <windows.h>
@@ -15,7 +17,7 @@ public:
         return app::FindAndActivateWindow(className, restore);
     }
     std::u16string GetTempFolder() override { return app::GetTempFolder(); }
-    std::u16string ExecutablePath() override { return app::ExecutablePath(); }
+    std::u16string ExecutablePath() override { return hx::ExecutablePath(); }
     void CreateFolder(std::u16string_view folder) override { app::CreateFolder(folder); }
     bool FolderExists(std::u16string_view folder) override { return app::FolderExists(folder); }
     void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
@@ -31,10 +33,9 @@ public:
 } // namespace hx::app
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    try {
+    hx::Guarded([] {
         hx::app::WindowsStartUp system;
         hx::app::RunStartUp(hx::app::CommandLineArguments(), system);
-    } catch (...) {
-    }
+    });
     return 0;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -17,25 +18,14 @@ namespace hx::app {
 inline constexpr std::u16string_view kUpdateSwitch = u"/update";
 inline constexpr std::u16string_view kUpdateFormClass = u"THXUpdateForm";
 inline constexpr std::u16string_view kRelaunchSubfolder = u"KORVEX\\Hexaplane\\";
-inline constexpr std::u16string_view kHelpFileName = u"Hexaplane.chm";
 
 // True when the first argument (after the program's own name), with A to Z lower-cased,
 // is the update switch. Later arguments are never looked at.
 bool IsUpdateSwitch(std::span<const std::u16string> arguments);
 
-// The path with one separator at its end; an empty path stays empty.
-std::u16string WithTrailingSeparator(std::u16string_view path);
-
 // The relaunch folder under the temporary folder; empty when there is no temporary folder,
 // so that nothing is ever copied relative to the current directory.
 std::u16string RelaunchFolder(std::u16string_view tempFolder);
-
-// A full file path split after its last separator: the folder keeps the separator.
-struct PathParts {
-    std::u16string folder;
-    std::u16string fileName;
-};
-PathParts SplitPath(std::u16string_view fullPath);
 
 // The folders to create, outermost first, so that `folder` exists with all its parents.
 // Roots are never listed: "C:\", "\\server\share\" and the "\\?\" forms of both.
@@ -57,6 +47,7 @@ std::optional<std::size_t> FindGroup(std::span<const Group> groups, const Id& wa
 struct RefusalMessage {
     std::u16string caption;
     std::u16string text;
+    std::uint32_t flags = 0;
 };
 using CaptionLookup = std::function<std::u16string(std::u16string_view, std::u16string_view)>;
 RefusalMessage AdministratorRefusal(std::u16string_view windowName, const CaptionLookup& lookup);

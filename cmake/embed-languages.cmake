@@ -1,4 +1,5 @@
-# Writes a C++ table of the language files (name = file name without extension).
+# Writes a C++ table of the language files in DIR (name = file name without extension).
+file(GLOB FILES ${DIR}/*.txt)
 set(body "#include \"support/posix/EmbeddedLanguages.h\"\n\nnamespace hx {\nnamespace {\n")
 set(entries "")
 set(i 0)

@@ -1,6 +1,6 @@
 #include "net/Charset.h"
 
-#include "support/TextCodecs.h"
+#include "base/TextCodecs.h"
 
 #include <algorithm>
 

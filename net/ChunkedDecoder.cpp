@@ -19,7 +19,7 @@ std::optional<int64_t> ParseChunkSize(std::u16string_view line) {
         return std::nullopt;
     int64_t size = 0;
     for (char16_t c : text) {
-        int digit = c <= u'9' ? c - u'0' : (AsciiLowerChar(c) - u'a' + 10);
+        int digit = c <= u'9' ? c - u'0' : (AsciiLower(c) - u'a' + 10);
         size = size * 16 + digit;
     }
     if (size > kMaxChunkSize)

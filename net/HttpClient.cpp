@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/Guard.h"
 #include "net/Charset.h"
 #include "net/ChunkedDecoder.h"
+#include "net/Socket.h"
 #include "net/Text.h"
 
 namespace hx::net {
@@ -100,6 +102,79 @@ private:
     std::size_t keep_;
 };
 
+// How a body ends: after an announced length, with the connection, or by its chunks.
+class THttpClient::Framing {
+public:
+    virtual ~Framing() = default;
+    // Takes what belongs to the body from `in` and appends the body's data to `data`;
+    // returns the bytes consumed, framing included.
+    virtual std::size_t Take(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& data) = 0;
+    // Nothing more belongs to the body (it ended, or its framing failed).
+    virtual bool done() const = 0;
+    // At most this many more bytes belong to the body: a receive never asks for more.
+    virtual std::size_t wanted() const { return std::numeric_limits<std::size_t>::max(); }
+    // The outcome once done().
+    virtual BodyOutcome Finished() { return {FailureKind::None, true}; }
+    // The outcome when the connection ended first, by the server or by an abort.
+    virtual BodyOutcome Ended(bool aborted) = 0;
+};
+
+class THttpClient::LengthFraming final : public Framing {
+public:
+    explicit LengthFraming(std::int64_t length) : remaining_(length) {}
+    std::size_t Take(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& data) override {
+        const std::size_t n = std::min(in.size(), wanted());
+        data.insert(data.end(), in.begin(), in.begin() + n);
+        remaining_ -= static_cast<std::int64_t>(n);
+        return n;
+    }
+    bool done() const override { return remaining_ == 0; }
+    std::size_t wanted() const override {
+        return static_cast<std::uint64_t>(remaining_) > std::numeric_limits<std::size_t>::max()
+                   ? std::numeric_limits<std::size_t>::max()
+                   : static_cast<std::size_t>(remaining_);
+    }
+    // Cut short: what came is kept, but it is not the whole body.
+    BodyOutcome Ended(bool) override { return {FailureKind::None, false}; }
+
+private:
+    std::int64_t remaining_;
+};
+
+class THttpClient::ToEndFraming final : public Framing {
+public:
+    std::size_t Take(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& data) override {
+        data.insert(data.end(), in.begin(), in.end());
+        return in.size();
+    }
+    bool done() const override { return false; }
+    // The connection's end is this body's normal end; an abort is not.
+    BodyOutcome Ended(bool aborted) override { return {FailureKind::None, !aborted}; }
+};
+
+class THttpClient::ChunkedFraming final : public Framing {
+public:
+    explicit ChunkedFraming(HeaderList& headers) : headers_(headers) {}
+    std::size_t Take(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& data) override {
+        return decoder_.Feed(in, data);
+    }
+    bool done() const override { return decoder_.done() || decoder_.failed(); }
+    BodyOutcome Finished() override {
+        if (decoder_.failed()) {
+            return {FailureKind::BadChunk, false};
+        }
+        for (const Header& trailer : decoder_.trailers().items) {
+            headers_.Add(trailer);
+        }
+        return {FailureKind::None, true};
+    }
+    BodyOutcome Ended(bool) override { return {FailureKind::ChunkedCut, false}; }
+
+private:
+    ChunkedDecoder decoder_;
+    HeaderList& headers_;
+};
+
 namespace {
 
 // 7-bit text for the wire; control characters that would end a line become '?' as well,
@@ -176,15 +251,10 @@ std::string BuildRequestHead(const Url& url, std::u16string_view accept,
     return head;
 }
 
-THttpClient::THttpClient(ClientProfile profile)
-    : readBuffer_(kBodyBlockSize), blockBuffer_(kBodyBlockSize) {
-    if (profile == ClientProfile::Download) {
-        Request.Accept = std::u16string(kAcceptDownload);
-        HandleRedirects = true;
-    } else {
-        Request.Accept = std::u16string(kAcceptCheck);
-        HandleRedirects = false;
-    }
+THttpClient::THttpClient(std::unique_ptr<Connection> connection)
+    : connection_(connection ? std::move(connection) : std::make_unique<Socket>()),
+      buffer_(kBodyBlockSize) {
+    block_.reserve(kBodyBlockSize);
 }
 
 THttpClient::~THttpClient() = default;
@@ -193,7 +263,7 @@ void THttpClient::Disconnect() {
     if (running_) {
         aborted_ = true;
     }
-    socket_.Close();
+    connection_->Close();
 }
 
 std::optional<std::u16string> THttpClient::Get(std::u16string_view url) {
@@ -217,16 +287,23 @@ bool THttpClient::Get(std::u16string_view url, OutputStream& responseContent) {
     return result_.ok();
 }
 
-std::span<const std::uint8_t> THttpClient::Pending() const {
-    return std::span<const std::uint8_t>(readBuffer_)
-        .subspan(pendingBegin_, pendingEnd_ - pendingBegin_);
-}
-
 void THttpClient::Run(std::u16string_view url, Sink& sink) {
     result_ = {};
     bodyComplete_ = false;
     aborted_ = false;
     running_ = true;
+    // However the request ends, also by an exception: the destination ends where the
+    // writing stopped and the connection follows the keep-alive rule.
+    struct Ending {
+        THttpClient& client;
+        Sink& sink;
+        ~Ending() {
+            sink.Finish();
+            client.FinishResponse();
+            client.running_ = false;
+        }
+    } ending{*this, sink};
+
     int redirects = 0;
     std::optional<Url> current = ParseUrl(url);
     if (!current) {
@@ -234,73 +311,102 @@ void THttpClient::Run(std::u16string_view url, Sink& sink) {
     }
     while (current) {
         result_.kind = Exchange(*current);
-        if (!result_.ok()) {
+        std::optional<Url> next;
+        if (!result_.ok() || !HandleResponse(*current, sink, redirects, next)) {
             break;
         }
-        const int code = head_.statusCode();
-        if (code < 0 || (code >= 100 && code < 200)) {
-            // An interim head other than 100 leaves the connection in an unknown state.
-            result_.kind = FailureKind::Status;
-            break;
-        }
-        if (code == 204) {
-            responseClean_ = Pending().empty();
-            bodyComplete_ = true;
-            break;
-        }
-        if (code >= 200 && code < 300) {
-            const BodyOutcome body = ReadBody(sink, false);
-            result_.kind = body.failure;
-            bodyComplete_ = body.failure == FailureKind::None && body.complete && !aborted_;
-            break;
-        }
-        const std::u16string* location = head_.headers().Find(u"Location");
-        const bool redirect = code >= 300 && code < 400 && code != 304 && location != nullptr;
-        if (redirect && HandleRedirects) {
-            ++redirects;
-            DiscardSink drop;
-            const BodyOutcome body = ReadBody(drop, true);
-            if (body.failure != FailureKind::None) {
-                result_.kind = body.failure;
-                break;
-            }
-            // An abort stops the whole request; the redirect limit ends it normally.
-            if (aborted_ || redirects >= RedirectMaximum) {
-                break;
-            }
-            result_.kind = sink.Restart();
-            std::optional<Url> next = ResolveLocation(*current, *location);
-            if (!next) {
-                result_.kind = FailureKind::BadUrl;
-            }
-            if (!result_.ok()) {
-                break;
-            }
-            FinishResponse();
-            current = std::move(next);
-            continue;
-        }
-        // Every other status fails; its body, if any, becomes the failure's text.
-        if (code != 304) {
-            DiscardSink failureBody(kMaxFailureBody);
-            ReadBody(failureBody, code >= 300 && code < 400);
-            result_.text = DecodeBody(failureBody.bytes, head_.headers());
-        } else {
-            responseClean_ = Pending().empty();
-        }
+        FinishResponse();
+        current = std::move(next);
+    }
+}
+
+THttpClient::StatusClass THttpClient::Classify() const {
+    const int code = head_.statusCode();
+    if (code < 0 || (code >= 100 && code < 200)) {
+        return StatusClass::Interim;
+    }
+    if (code == 204) {
+        return StatusClass::NoContent;
+    }
+    if (code >= 200 && code < 300) {
+        return StatusClass::Success;
+    }
+    const bool location = head_.headers().Find(u"Location") != nullptr;
+    return code >= 300 && code < 400 && code != 304 && location ? StatusClass::Redirect
+                                                                : StatusClass::Failure;
+}
+
+bool THttpClient::HandleResponse(const Url& url, Sink& sink, int& redirects,
+                                 std::optional<Url>& next) {
+    switch (Classify()) {
+    case StatusClass::Interim:
+        // An interim head other than 100 leaves the connection in an unknown state.
         result_.kind = FailureKind::Status;
+        return false;
+    case StatusClass::NoContent:
+        responseClean_ = buffer_.empty();
+        bodyComplete_ = true;
+        return false;
+    case StatusClass::Success: {
+        const BodyOutcome body = ReadBody(sink, false);
+        result_.kind = body.failure;
+        bodyComplete_ = body.failure == FailureKind::None && body.complete && !aborted_;
+        return false;
+    }
+    case StatusClass::Redirect:
+        if (HandleRedirects) {
+            return FollowRedirect(url, sink, redirects, next);
+        }
+        break;
+    case StatusClass::Failure:
         break;
     }
-    sink.Finish();
-    FinishResponse();
-    running_ = false;
+    ReadFailureBody();
+    return false;
+}
+
+bool THttpClient::FollowRedirect(const Url& url, Sink& sink, int& redirects,
+                                 std::optional<Url>& next) {
+    ++redirects;
+    DiscardSink drop;
+    const BodyOutcome body = ReadBody(drop, true);
+    if (body.failure != FailureKind::None) {
+        result_.kind = body.failure;
+        return false;
+    }
+    // An abort stops the whole request; the redirect limit ends it normally.
+    if (aborted_ || redirects >= RedirectMaximum) {
+        return false;
+    }
+    result_.kind = sink.Restart();
+    if (!result_.ok()) {
+        return false;
+    }
+    next = ResolveLocation(url, *head_.headers().Find(u"Location"));
+    if (!next) {
+        result_.kind = FailureKind::BadUrl;
+    }
+    return result_.ok();
+}
+
+void THttpClient::ReadFailureBody() {
+    // The status fails the request; its body, if any, becomes the failure's text.
+    const int code = head_.statusCode();
+    if (code != 304) {
+        DiscardSink failureBody(kMaxFailureBody);
+        ReadBody(failureBody, code >= 300 && code < 400);
+        result_.text = DecodeBody(failureBody.bytes, head_.headers());
+    } else {
+        responseClean_ = buffer_.empty();
+    }
+    result_.kind = FailureKind::Status;
 }
 
 void THttpClient::FinishResponse() {
     // Keep the connection only when the response was read exactly to its end and the server
     // allows another request on it.
     if (!responseClean_ || peerEnded_ || !AllowsKeepAlive(head_.headers())) {
-        socket_.Close();
+        connection_->Close();
     }
 }
 
@@ -316,26 +422,25 @@ FailureKind THttpClient::Exchange(const Url& url) {
     }
     const std::u16string cookie = AllowCookies ? cookies_.CookieHeader(url) : std::u16string();
     const std::string head = BuildRequestHead(url, Request.Accept, Request.UserAgent, cookie);
-    const SocketStatus sent =
-        socket_.SendAll(std::span(reinterpret_cast<const std::uint8_t*>(head.data()), head.size()));
+    const SocketStatus sent = connection_->SendAll(
+        std::span(reinterpret_cast<const std::uint8_t*>(head.data()), head.size()));
     if (sent != SocketStatus::Ok) {
-        socket_.Close();
+        connection_->Close();
         return sent == SocketStatus::Ended ? FailureKind::ConnectionEnded : FailureKind::Network;
     }
     return ReadHead(url);
 }
 
 FailureKind THttpClient::Connect(const Url& url) {
-    if (socket_.IsOpen()) {
+    buffer_.Clear();
+    if (connection_->IsOpen()) {
         if (EqualsNoCase(connectedHost_, url.host) && connectedPort_ == url.port &&
-            !socket_.PeerClosedOrDirty()) {
-            pendingBegin_ = pendingEnd_ = 0;
+            !connection_->PeerClosedOrDirty()) {
             return FailureKind::None;
         }
-        socket_.Close();
+        connection_->Close();
     }
-    pendingBegin_ = pendingEnd_ = 0;
-    switch (socket_.Connect(ResolverHost(url.host), WireText(url.port), ConnectTimeoutMs)) {
+    switch (connection_->Connect(ResolverHost(url.host), WireText(url.port), ConnectTimeoutMs)) {
     case ConnectStatus::Ok:
         connectedHost_ = url.host;
         connectedPort_ = url.port;
@@ -354,24 +459,20 @@ FailureKind THttpClient::ReadHead(const Url& url) {
     for (int interim = 0;; ++interim) {
         head_.Reset();
         while (!head_.complete() && !head_.failed()) {
-            if (pendingBegin_ < pendingEnd_) {
-                const std::size_t used = head_.Feed(Pending());
-                pendingBegin_ += used;
+            if (!buffer_.empty()) {
+                const std::size_t used = head_.Feed(buffer_.Pending());
+                buffer_.Consume(used);
                 if (used == 0 && !head_.complete() && !head_.failed()) {
                     return FailureKind::HeadTooLarge; // a reader that takes nothing: give up
                 }
                 continue;
             }
-            const ReceiveResult r = socket_.Receive(readBuffer_, ReadTimeoutMs);
-            if (r.status == SocketStatus::Ok) {
-                pendingBegin_ = 0;
-                pendingEnd_ = r.count;
-            } else if (r.status == SocketStatus::Ended) {
+            const ReceiveResult r = buffer_.Receive(*connection_, kBodyBlockSize, ReadTimeoutMs);
+            if (r.status == SocketStatus::Ended) {
                 peerEnded_ = true;
                 head_.ConnectionEnded();
-            } else {
-                return r.status == SocketStatus::TimedOut ? FailureKind::TimedOut
-                                                          : FailureKind::Network;
+            } else if (r.status != SocketStatus::Ok) {
+                return StatusFailure(r.status);
             }
         }
         if (head_.failed()) {
@@ -400,30 +501,87 @@ THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, bool redirectStatus) 
     const std::optional<std::int64_t> length =
         chunked ? std::nullopt : ContentLength(head_.headers());
     if (length && *length == 0) {
-        responseClean_ = Pending().empty();
-        return {FailureKind::None, true, false};
+        responseClean_ = buffer_.empty();
+        return {FailureKind::None, true};
     }
     // A redirect body that has not started to arrive is not waited for; it stays unread, so
     // the connection cannot carry another request.
-    if (redirectStatus && Pending().empty() && !peerEnded_ &&
-        !socket_.WaitReadable(RedirectBodyWaitMs)) {
-        return {FailureKind::None, false, false};
+    if (redirectStatus && buffer_.empty() && !peerEnded_ &&
+        !connection_->WaitReadable(RedirectBodyWaitMs)) {
+        return {FailureKind::None, false};
     }
     if (const FailureKind f = sink.Prepare(length); f != FailureKind::None) {
-        return {f, false, false};
+        return {f, false};
     }
     workCount_ = 0;
     if (OnWorkBegin) {
-        OnWorkBegin(*this, TWorkMode::WorkRead, length.value_or(0));
+        Guarded([&] { OnWorkBegin(*this, TWorkMode::WorkRead, length.value_or(0)); });
     }
-    BodyOutcome outcome = chunked  ? ReadChunkedBody(sink)
-                          : length ? ReadLengthBody(sink, *length)
-                                   : ReadToEndBody(sink);
-    outcome.read = true;
+    ChunkedFraming chunks(head_.headers());
+    LengthFraming announced(length.value_or(0));
+    ToEndFraming toEnd;
+    Framing& framing = chunked ? static_cast<Framing&>(chunks)
+                       : length ? static_cast<Framing&>(announced)
+                                : static_cast<Framing&>(toEnd);
+    const BodyOutcome outcome = ReadFramed(sink, framing);
     if (OnWorkEnd) {
-        OnWorkEnd(*this, TWorkMode::WorkRead);
+        Guarded([&] { OnWorkEnd(*this, TWorkMode::WorkRead); });
     }
     return outcome;
+}
+
+// First the part that came with the head, then blocks of kBodyBlockSize bytes taken from
+// the connection, each delivered and counted whole, until the framing says the body ended
+// or the connection does.
+THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing) {
+    if (!buffer_.empty()) {
+        block_.clear();
+        const std::size_t used = framing.Take(buffer_.Pending(), block_);
+        buffer_.Consume(used);
+        if (const FailureKind f = Deliver(sink, block_, static_cast<std::int64_t>(used));
+            f != FailureKind::None) {
+            return {f, false};
+        }
+    }
+    SocketStatus status = SocketStatus::Ok;
+    while (!framing.done() && status == SocketStatus::Ok) {
+        block_.clear();
+        std::size_t counted = 0;
+        while (counted < kBodyBlockSize && !framing.done()) {
+            if (buffer_.empty()) {
+                if (!connection_->IsOpen()) {
+                    status = SocketStatus::Ended; // aborted: nothing more is read
+                    break;
+                }
+                const std::size_t limit = std::min(kBodyBlockSize - counted, framing.wanted());
+                status = buffer_.Receive(*connection_, limit, ReadTimeoutMs).status;
+                if (status != SocketStatus::Ok) {
+                    peerEnded_ = peerEnded_ || status == SocketStatus::Ended;
+                    break;
+                }
+            }
+            const auto pending = buffer_.Pending();
+            const std::size_t used =
+                framing.Take(pending.first(std::min(pending.size(), kBodyBlockSize - counted)),
+                             block_);
+            buffer_.Consume(used);
+            counted += used;
+        }
+        if (counted > 0) {
+            if (const FailureKind f = Deliver(sink, block_, static_cast<std::int64_t>(counted));
+                f != FailureKind::None) {
+                return {f, false};
+            }
+        }
+    }
+    if (status == SocketStatus::Ended) {
+        return framing.Ended(aborted_);
+    }
+    if (status != SocketStatus::Ok) {
+        return {StatusFailure(status), false};
+    }
+    responseClean_ = buffer_.empty();
+    return framing.Finished();
 }
 
 FailureKind THttpClient::Deliver(Sink& sink, std::span<const std::uint8_t> bytes,
@@ -431,141 +589,9 @@ FailureKind THttpClient::Deliver(Sink& sink, std::span<const std::uint8_t> bytes
     const FailureKind taken = bytes.empty() ? FailureKind::None : sink.Take(bytes);
     workCount_ += counted;
     if (OnWork && counted > 0) {
-        OnWork(*this, TWorkMode::WorkRead, workCount_);
+        Guarded([&] { OnWork(*this, TWorkMode::WorkRead, workCount_); });
     }
     return taken;
-}
-
-// Fills blockBuffer_ up to `wanted` bytes from the connection; Ok only when it is full.
-SocketStatus THttpClient::FillBlock(std::size_t wanted, std::size_t& filled) {
-    filled = 0;
-    while (filled < wanted) {
-        if (!socket_.IsOpen()) {
-            return SocketStatus::Ended; // aborted: nothing more is read
-        }
-        const ReceiveResult r = socket_.Receive(
-            std::span(blockBuffer_).subspan(filled, wanted - filled), ReadTimeoutMs);
-        if (r.status != SocketStatus::Ok) {
-            if (r.status == SocketStatus::Ended) {
-                peerEnded_ = true;
-            }
-            return r.status;
-        }
-        filled += r.count;
-    }
-    return SocketStatus::Ok;
-}
-
-THttpClient::BodyOutcome THttpClient::ReadLengthBody(Sink& sink, std::int64_t length) {
-    std::int64_t remaining = length;
-    // First the part that came with the head, then whole blocks.
-    if (pendingBegin_ < pendingEnd_) {
-        const auto part = Pending().first(
-            static_cast<std::size_t>(std::min<std::int64_t>(Pending().size(), remaining)));
-        pendingBegin_ += part.size();
-        remaining -= static_cast<std::int64_t>(part.size());
-        if (const FailureKind f = Deliver(sink, part, static_cast<std::int64_t>(part.size()));
-            f != FailureKind::None) {
-            return {f, false, true};
-        }
-    }
-    while (remaining > 0) {
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::int64_t>(kBodyBlockSize, remaining));
-        std::size_t filled = 0;
-        const SocketStatus status = FillBlock(wanted, filled);
-        remaining -= static_cast<std::int64_t>(filled);
-        if (filled > 0) {
-            const FailureKind f = Deliver(sink, std::span(blockBuffer_).first(filled),
-                                          static_cast<std::int64_t>(filled));
-            if (f != FailureKind::None) {
-                return {f, false, true};
-            }
-        }
-        if (status == SocketStatus::Ended) {
-            return {FailureKind::None, false, true}; // cut short: what came is kept
-        }
-        if (status != SocketStatus::Ok) {
-            return {StatusFailure(status), false, true};
-        }
-    }
-    responseClean_ = Pending().empty();
-    return {FailureKind::None, true, true};
-}
-
-THttpClient::BodyOutcome THttpClient::ReadToEndBody(Sink& sink) {
-    if (pendingBegin_ < pendingEnd_) {
-        const auto part = Pending();
-        pendingBegin_ = pendingEnd_;
-        if (const FailureKind f = Deliver(sink, part, static_cast<std::int64_t>(part.size()));
-            f != FailureKind::None) {
-            return {f, false, true};
-        }
-    }
-    for (;;) {
-        std::size_t filled = 0;
-        const SocketStatus status = FillBlock(kBodyBlockSize, filled);
-        if (filled > 0) {
-            const FailureKind f = Deliver(sink, std::span(blockBuffer_).first(filled),
-                                          static_cast<std::int64_t>(filled));
-            if (f != FailureKind::None) {
-                return {f, false, true};
-            }
-        }
-        if (status == SocketStatus::Ended) {
-            // The connection's end is this body's normal end; an abort is not.
-            return {FailureKind::None, !aborted_, true};
-        }
-        if (status != SocketStatus::Ok) {
-            return {StatusFailure(status), false, true};
-        }
-    }
-}
-
-THttpClient::BodyOutcome THttpClient::ReadChunkedBody(Sink& sink) {
-    ChunkedDecoder decoder;
-    bool ended = false;
-    // Every consumed byte counts, framing included; only the chunks' data is delivered.
-    auto feed = [&]() -> FailureKind {
-        chunkData_.clear();
-        const std::size_t used = decoder.Feed(Pending(), chunkData_);
-        pendingBegin_ += used;
-        return Deliver(sink, chunkData_, static_cast<std::int64_t>(used));
-    };
-    if (pendingBegin_ < pendingEnd_) {
-        if (const FailureKind f = feed(); f != FailureKind::None) {
-            return {f, false, true};
-        }
-    }
-    while (!decoder.done() && !decoder.failed()) {
-        if (!socket_.IsOpen()) {
-            ended = true; // aborted: nothing more is read
-            decoder.ConnectionEnded();
-            break;
-        }
-        const ReceiveResult r = socket_.Receive(readBuffer_, ReadTimeoutMs);
-        if (r.status == SocketStatus::Ended) {
-            peerEnded_ = ended = true;
-            decoder.ConnectionEnded();
-            break;
-        }
-        if (r.status != SocketStatus::Ok) {
-            return {StatusFailure(r.status), false, true};
-        }
-        pendingBegin_ = 0;
-        pendingEnd_ = r.count;
-        if (const FailureKind f = feed(); f != FailureKind::None) {
-            return {f, false, true};
-        }
-    }
-    if (decoder.failed()) {
-        return {ended ? FailureKind::ChunkedCut : FailureKind::BadChunk, false, true};
-    }
-    for (const Header& trailer : decoder.trailers().items) {
-        head_.headers().Add(trailer);
-    }
-    responseClean_ = Pending().empty();
-    return {FailureKind::None, true, true};
 }
 
 } // namespace hx::net

@@ -1,22 +1,24 @@
-#pragma once
 // THttpClient: the program's HTTP/1.1 client over plain TCP. GET only; the body comes back
 // as text or is written into a seekable stream, with progress events on the way.
 //
 // A request runs from start to end inside Get on the calling thread. The only operation
-// allowed while a Get runs is Disconnect (typically from inside OnWork). Failures never
-// escape as exceptions: Get reports them in LastResult().
+// allowed while a Get runs is Disconnect (typically from inside OnWork). Failures are not
+// exceptions: Get reports them in LastResult().
+#pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "net/Connection.h"
 #include "net/Cookies.h"
 #include "net/OutputStream.h"
+#include "net/ReadBuffer.h"
 #include "net/ResponseHead.h"
-#include "net/Socket.h"
 #include "net/Url.h"
 
 namespace hx::net {
@@ -39,15 +41,11 @@ inline constexpr std::size_t kMaxFailureBody = 1024 * 1024;
 // interim heads forever.
 inline constexpr int kMaxInterimHeads = 32;
 
-inline constexpr std::u16string_view kAcceptCheck =
+// The Accept value of a new client.
+inline constexpr std::u16string_view kDefaultAccept =
     u"text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
-inline constexpr std::u16string_view kAcceptDownload = u"text/html, */*";
 
 enum class TWorkMode { WorkRead, WorkWrite };
-
-// The two setting profiles: a client made at run time for the update question, and the
-// update window's download client.
-enum class ClientProfile { Check, Download };
 
 enum class FailureKind {
     None,
@@ -95,12 +93,14 @@ public:
         std::function<void(THttpClient& sender, TWorkMode mode, std::int64_t workCount)>;
     using WorkEndEvent = std::function<void(THttpClient& sender, TWorkMode mode)>;
 
-    explicit THttpClient(ClientProfile profile = ClientProfile::Check);
+    // A new client has the defaults below and talks over `connection` (a TCP socket when
+    // none is given).
+    explicit THttpClient(std::unique_ptr<Connection> connection = nullptr);
     ~THttpClient();
     THttpClient(const THttpClient&) = delete;
     THttpClient& operator=(const THttpClient&) = delete;
 
-    TRequestSettings Request;
+    TRequestSettings Request{{}, std::u16string(kDefaultAccept)};
     bool HandleRedirects = false;
     int RedirectMaximum = 15;
     bool AllowCookies = true;
@@ -110,6 +110,7 @@ public:
 
     // Raised for every body read: delivered, thrown away after a redirect, or read as a
     // failure's text. Counts are bytes taken from the connection, chunk framing included.
+    // A handler that throws is treated as one that returned.
     WorkBeginEvent OnWorkBegin;
     WorkEvent OnWork;
     WorkEndEvent OnWorkEnd;
@@ -126,7 +127,7 @@ public:
     // Whether the last Get delivered a whole body: a failure, an abort, an announced
     // length not reached, or a redirect limit leave it false. Get's outcome is unaffected.
     bool LastBodyComplete() const { return bodyComplete_; }
-    bool Connected() const { return socket_.IsOpen(); }
+    bool Connected() const { return connection_->IsOpen(); }
     CookieStore& Cookies() { return cookies_; }
 
 private:
@@ -134,36 +135,40 @@ private:
     class TextSink;
     class StreamSink;
     class DiscardSink;
+    class Framing;
+    class LengthFraming;
+    class ToEndFraming;
+    class ChunkedFraming;
 
     // What reading one body came to.
     struct BodyOutcome {
         FailureKind failure = FailureKind::None;
         bool complete = false; // the body reached its framing's end, not cut or aborted
-        bool read = false;     // the body was read at all (false: skipped or empty)
     };
+    // How a response's status is handled.
+    enum class StatusClass { Interim, NoContent, Success, Redirect, Failure };
 
     void Run(std::u16string_view url, Sink& sink);
+    // One exchange's response after its head: true when a redirect to `next` is followed.
+    bool HandleResponse(const Url& url, Sink& sink, int& redirects, std::optional<Url>& next);
+    StatusClass Classify() const;
+    bool FollowRedirect(const Url& url, Sink& sink, int& redirects, std::optional<Url>& next);
+    void ReadFailureBody();
+
     FailureKind Exchange(const Url& url);
     FailureKind Connect(const Url& url);
     FailureKind ReadHead(const Url& url);
     BodyOutcome ReadBody(Sink& sink, bool redirectStatus);
-    BodyOutcome ReadLengthBody(Sink& sink, std::int64_t length);
-    BodyOutcome ReadToEndBody(Sink& sink);
-    BodyOutcome ReadChunkedBody(Sink& sink);
-    SocketStatus FillBlock(std::size_t wanted, std::size_t& filled);
+    BodyOutcome ReadFramed(Sink& sink, Framing& framing);
     FailureKind Deliver(Sink& sink, std::span<const std::uint8_t> bytes, std::int64_t counted);
     void FinishResponse();
-    std::span<const std::uint8_t> Pending() const;
 
-    Socket socket_;
+    std::unique_ptr<Connection> connection_;
     std::u16string connectedHost_, connectedPort_;
     CookieStore cookies_;
     HeadReader head_;
-
-    std::vector<std::uint8_t> readBuffer_;          // what the last receive brought
-    std::size_t pendingBegin_ = 0, pendingEnd_ = 0; // its part not yet used
-    std::vector<std::uint8_t> blockBuffer_;         // one body block
-    std::vector<std::uint8_t> chunkData_;           // data decoded from one chunked read
+    ReadBuffer buffer_;
+    std::vector<std::uint8_t> block_; // the body data of one block
 
     std::int64_t workCount_ = 0;
     bool running_ = false;       // inside Get

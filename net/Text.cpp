@@ -26,44 +26,6 @@ std::u16string Latin1Text(std::span<const uint8_t> bytes) {
     return std::u16string(bytes.begin(), bytes.end());
 }
 
-char16_t AsciiLowerChar(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
-}
-
-std::u16string AsciiLower(std::u16string_view text) {
-    std::u16string out(text);
-    for (auto& c : out)
-        c = AsciiLowerChar(c);
-    return out;
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (AsciiLowerChar(a[i]) != AsciiLowerChar(b[i]))
-            return false;
-    return true;
-}
-
-bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
-    return text.size() >= suffix.size() &&
-           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
-size_t FindNoCase(std::u16string_view text, std::u16string_view needle, size_t from) {
-    if (needle.size() > text.size())
-        return std::u16string_view::npos;
-    for (size_t i = from; i + needle.size() <= text.size(); ++i)
-        if (EqualsNoCase(text.substr(i, needle.size()), needle))
-            return i;
-    return std::u16string_view::npos;
-}
-
 bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }

@@ -1,12 +1,14 @@
 // Text helpers of the HTTP client. Head text is UTF-16: a head byte above 0x7F becomes
 // U+FFFD, and text going out on the wire is 7-bit with '?' for anything else. Letter case
-// is folded for A-Z only, as everywhere in this program.
+// is folded for A-Z only (base/AsciiCase.h), as everywhere in this program.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "base/AsciiCase.h"
 
 namespace hx::net {
 
@@ -19,15 +21,6 @@ std::u16string HeadText(std::string_view bytes);
 
 // Each byte to the character of the same code (0-255).
 std::u16string Latin1Text(std::span<const uint8_t> bytes);
-
-// A-Z folding only.
-char16_t AsciiLowerChar(char16_t c);
-std::u16string AsciiLower(std::u16string_view text);
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
-bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
-bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix);
-// Position of the first occurrence of needle, or npos.
-size_t FindNoCase(std::u16string_view text, std::u16string_view needle, size_t from = 0);
 
 // Blanks are space and horizontal tab.
 bool IsBlank(char16_t c);

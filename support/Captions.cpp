@@ -1,6 +1,6 @@
 #include "support/Captions.h"
 
-#include "support/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "support/LanguageText.h"
 
 namespace hx {
@@ -13,18 +13,11 @@ std::u16string LanguageName(std::u16string_view registryText) {
 }
 
 std::u16string GetCaption(std::u16string_view windowName, std::u16string_view key) {
-    try {
-        return GetCaptionIn(ReadLanguageText(), windowName, key);
-    } catch (...) {
-        return {};
-    }
+    return GetCaptionIn(ReadLanguageText(), windowName, key);
 }
 
 void ApplyCaptions(Component& window) {
-    try {
-        ApplyCaptionsFrom(ReadLanguageText(), window);
-    } catch (...) {
-    }
+    ApplyCaptionsFrom(ReadLanguageText(), window);
 }
 
 // A line of blanks only has no fields and ends the scan: rows after it are not read.
@@ -38,11 +31,11 @@ std::u16string GetCaptionIn(std::u16string_view text, std::u16string_view window
         const auto fields = SplitFields(line);
         if (fields.empty())
             break;
-        if (!EqualsAsciiNoCase(fields[0], windowName))
+        if (!EqualsNoCase(fields[0], windowName))
             continue;
         if (fields.size() < 2)
             break;
-        if (!EqualsAsciiNoCase(fields[1], key))
+        if (!EqualsNoCase(fields[1], key))
             continue;
         if (fields.size() < 3)
             break;
@@ -72,7 +65,7 @@ void ApplyCaptionsFrom(std::u16string_view text, Component& window) {
         auto fields = SplitFields(line);
         if (fields.empty())
             break;
-        if (!EqualsAsciiNoCase(fields[0], window.name()))
+        if (!EqualsNoCase(fields[0], window.name()))
             continue;
         if (fields.size() < 2)
             break;

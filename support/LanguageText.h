@@ -2,7 +2,7 @@
 // Pure functions: the platform part (support/*/LanguageSource.cpp) only finds the bytes.
 #pragma once
 
-#include "support/TextCodecs.h"
+#include "base/TextCodecs.h"
 
 #include <cstdint>
 #include <functional>

@@ -42,25 +42,24 @@ bool HasFontObject(const Component& c) {
 } // namespace
 
 void NormaliseFonts(Component& window) {
-    try {
-        const int dpi = DpiOf(window);
-        if (FontPoints(window.font(), dpi) > kMaxWindowFontPoints) {
-            ui::Font capped = window.font();
-            SetFontPoints(capped, kMaxWindowFontPoints, dpi);
-            window.SetFont(capped);
+    const int dpi = DpiOf(window);
+    if (FontPoints(window.font(), dpi) > kMaxWindowFontPoints) {
+        ui::Font capped = window.font();
+        SetFontPoints(capped, kMaxWindowFontPoints, dpi);
+        window.SetFont(capped);
+    }
+    const ui::Font windowFont = window.font();
+    const int size = FontPoints(windowFont, dpi);
+    for (const auto& c : window.components()) {
+        if (FollowsParentFont(*c) || !HasFontObject(*c)) {
+            continue;
         }
-        const ui::Font windowFont = window.font();
-        const int size = FontPoints(windowFont, dpi);
-        for (const auto& c : window.components()) {
-            if (FollowsParentFont(*c) || !HasFontObject(*c))
-                continue;
-            ui::Font f = c->font();
-            f.face = windowFont.face;
-            if (FontPoints(f, dpi) < size)
-                SetFontPoints(f, size, dpi);
-            c->SetFont(f);
+        ui::Font f = c->font();
+        f.face = windowFont.face;
+        if (FontPoints(f, dpi) < size) {
+            SetFontPoints(f, size, dpi);
         }
-    } catch (...) {
+        c->SetFont(f);
     }
 }
 

@@ -24,7 +24,7 @@ void BindToDesktopFont(ui::Form& window);
 // Caps the window font at 9 points, then gives every owned component that has a font of
 // its own (its "parentfont" switch off or missing, a "font" property present) the window
 // font's face and at least its size. Both properties are looked up by name without
-// regard to case. Any failure ends the routine; changes made so far stay.
+// regard to case. A failure (an exception) ends the routine; changes made so far stay.
 void NormaliseFonts(ui::Component& window);
 
 } // namespace hx

@@ -1,5 +1,6 @@
 #include "ui/Application.h"
 
+#include "base/Guard.h"
 #include "ui/Controls.h"
 
 #include <algorithm>
@@ -29,14 +30,9 @@ void Application::Adopt(std::unique_ptr<Form> form) {
     Form& f = *form;
     forms_.push_back(std::move(form));
     // The form exists whatever goes wrong from here: it is shown in any case.
-    try {
-        PlatformRealise(f);
-    } catch (...) {
-    }
-    try {
-        if (f.OnCreate)
-            f.OnCreate(f);
-    } catch (...) {
+    Guarded([&] { PlatformRealise(f); });
+    if (f.OnCreate) {
+        Guarded([&] { f.OnCreate(f); });
     }
 }
 
@@ -74,8 +70,9 @@ bool Application::ShortCut(const KeyMessage& msg) {
     for (ApplicationEvents* e : listeners) {
         if (std::find(events_.begin(), events_.end(), e) == events_.end())
             continue;
-        if (e->OnShortCut)
-            e->OnShortCut(msg, handled);
+        if (e->OnShortCut) {
+            Guarded([&] { e->OnShortCut(msg, handled); });
+        }
         if (handled)
             break;
     }

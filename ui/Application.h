@@ -38,7 +38,7 @@ public:
 // Message-box flags and answers, as the platform numbers them.
 namespace mb {
 inline constexpr uint32_t Ok = 0x0, YesNo = 0x4;
-inline constexpr uint32_t IconWarning = 0x30, IconInformation = 0x40;
+inline constexpr uint32_t IconError = 0x10, IconWarning = 0x30, IconInformation = 0x40;
 inline constexpr uint32_t DefButton2 = 0x100;
 inline constexpr int IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7;
 } // namespace mb

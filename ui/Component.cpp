@@ -1,6 +1,6 @@
 #include "ui/Component.h"
 
-#include "support/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 #include <array>
 
@@ -60,7 +60,7 @@ Component* Component::FindComponent(std::u16string_view name) const {
     if (name.empty())
         return nullptr;
     for (const auto& c : owned_)
-        if (EqualsAsciiNoCase(c->name(), name))
+        if (EqualsNoCase(c->name(), name))
             return c.get();
     return nullptr;
 }
@@ -160,7 +160,7 @@ const Property* Component::FindProperty(std::u16string_view name) const {
     else if (IsKindOf(Kind::Control))
         table = plainControl;
     for (const auto& p : table)
-        if (EqualsAsciiNoCase(p.name, name))
+        if (EqualsNoCase(p.name, name))
             return &p;
     return nullptr;
 }

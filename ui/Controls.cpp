@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include "base/Guard.h"
 #include "ui/Application.h"
 #include "ui/Scaling.h"
 #include "ui/Screen.h"
@@ -80,8 +81,10 @@ void Form::DesktopSettingsChanged() {
 
 void Form::Close() {
     CloseAction action = CloseAction::Hide;
-    if (OnClose)
-        OnClose(*this, action);
+    // Closing is never refused: a handler that fails still lets it go on.
+    if (OnClose) {
+        Guarded([&] { OnClose(*this, action); });
+    }
     Application& app = Application::Instance();
     if (app.MainForm() == this)
         app.Terminate();
@@ -122,8 +125,9 @@ Button::Button(std::u16string name, Component* owner, Component* parent)
 }
 
 void Button::Click() {
-    if (enabled() && OnClick)
-        OnClick(*this);
+    if (enabled() && OnClick) {
+        Guarded([this] { OnClick(*this); });
+    }
 }
 
 Image::Image(std::u16string name, Component* owner, Component* parent)

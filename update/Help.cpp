@@ -1,5 +1,7 @@
 #include "update/Help.h"
 
+#include "base/ExecutablePath.h"
+
 namespace hx::update {
 
 std::u16string HelpTopicPath(std::u16string_view folder, std::u16string_view helpFileName,
@@ -11,6 +13,10 @@ std::u16string HelpTopicPath(std::u16string_view folder, std::u16string_view hel
     path += u">";
     path += kHelpWindowType;
     return path;
+}
+
+void ShowHelpTopic(std::u16string_view helpFileName, std::u16string_view topic) {
+    ShowHelpTopicIn(ExecutableFolder(), helpFileName, topic);
 }
 
 bool LazyLibrary::Ready(const std::function<LoadOutcome()>& load) {

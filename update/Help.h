@@ -30,10 +30,11 @@ private:
     State state_ = State::NotLoaded;
 };
 
-// Opens `topic` of `helpFileName` in the executable's folder (update/win/). Never fails
-// visibly: a missing library, file or page shows nothing.
+// Opens `topic` of `helpFileName` in the executable's folder. Never fails visibly: a
+// missing library, file or page shows nothing.
 void ShowHelpTopic(std::u16string_view helpFileName, std::u16string_view topic);
-// The same for a help file in `folder` (with its trailing separator).
+// The same for a help file in `folder` (with its trailing separator): update/win/, and
+// nothing without a window system.
 void ShowHelpTopicIn(std::u16string_view folder, std::u16string_view helpFileName,
                      std::u16string_view topic);
 

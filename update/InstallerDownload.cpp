@@ -1,15 +1,16 @@
 #include "update/InstallerDownload.h"
 
-#include "net/UpdateServer.h"
+#include "base/ExecutablePath.h"
+#include "update/UpdateServer.h"
 
 #include <cmath>
 #include <string>
 
 namespace hx::update {
 
-InstallerStamp StampFromClock(const std::function<LocalTime()>& clock) {
-    const LocalTime date = clock();
-    const LocalTime time = clock();
+InstallerStamp StampFromClock(const std::function<InstallerStamp()>& clock) {
+    const InstallerStamp date = clock();
+    const InstallerStamp time = clock();
     return {date.year, date.month, date.day, time.hour, time.minute, time.second, time.millisecond};
 }
 
@@ -22,6 +23,11 @@ std::u16string InstallerFileName(std::u16string_view folder, const InstallerStam
     name.append(digits.begin(), digits.end());
     name += u"Hexaplane.exe";
     return name;
+}
+
+std::u16string InstallerPath(const InstallerStamp& stamp) {
+    const std::u16string folder = ExecutableFolder();
+    return folder.empty() ? std::u16string() : InstallerFileName(folder, stamp);
 }
 
 std::optional<int> ProgressPosition(std::int64_t count, std::int32_t total) {
@@ -39,52 +45,32 @@ std::optional<int> ProgressPosition(std::int64_t count, std::int32_t total) {
     return position >= 100.0 ? 100 : static_cast<int>(position);
 }
 
-namespace {
-
-std::size_t LastSeparator(std::u16string_view path) {
-    return path.find_last_of(u"\\/");
-}
-
-} // namespace
-
-std::u16string_view FolderPart(std::u16string_view path) {
-    const std::size_t at = LastSeparator(path);
-    return at == std::u16string_view::npos ? std::u16string_view() : path.substr(0, at + 1);
-}
-
-std::u16string_view FileNamePart(std::u16string_view path) {
-    const std::size_t at = LastSeparator(path);
-    return at == std::u16string_view::npos ? path : path.substr(at + 1);
-}
-
 Download::Download(net::THttpClient& client, std::u16string url)
-    : client_(client), url_(url.empty() ? net::InstallerUrl() : std::move(url)) {}
+    : client_(client), url_(url.empty() ? InstallerUrl() : std::move(url)) {}
 
 Download::~Download() = default;
 
 void Download::DownloadUpdate(std::u16string_view fileName) {
     complete_ = false;
-    try {
-        // A file left open by an earlier failed download has no writer any more.
-        stream_.reset();
-        stream_ = net::FileOutputStream::Create(std::u16string(fileName));
-        if (!stream_) {
-            return;
-        }
-        client_.Request.UserAgent = std::u16string(net::kUserAgent);
-        running_ = true;
-        const bool ok = client_.Get(url_, *stream_);
-        running_ = false;
-        if (ok) {
-            // An aborted or cut body also returns normally: the file holds what came.
-            complete_ = client_.LastBodyComplete();
-            stream_.reset();
-        }
-        // After a failure the file stays open until the close duty releases it.
-    } catch (...) {
-        running_ = false;
-        complete_ = false;
+    // A file left open by an earlier failed download has no writer any more.
+    stream_.reset();
+    stream_ = net::FileOutputStream::Create(std::u16string(fileName));
+    if (!stream_) {
+        return;
     }
+    client_.Request.UserAgent = std::u16string(kUserAgent);
+    // Running while the GET may still write, also when it ends by an exception.
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(running_);
+    if (client_.Get(url_, *stream_)) {
+        // An aborted or cut body also returns normally: the file holds what came.
+        complete_ = client_.LastBodyComplete();
+        stream_.reset();
+    }
+    // After a failure the file stays open until the close duty releases it.
 }
 
 void Download::OnWorkBegin(std::int64_t workCountMax) {
@@ -96,11 +82,7 @@ std::optional<int> Download::PositionFor(std::int64_t workCount) const {
 }
 
 void Download::CloseDuty() {
-    try {
-        client_.Disconnect();
-    } catch (...) {
-        return;
-    }
+    client_.Disconnect();
     // While the transfer runs it still writes what it has received; the download itself
     // closes the file when the GET returns.
     if (!running_) {

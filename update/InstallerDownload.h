@@ -14,48 +14,34 @@
 
 namespace hx::update {
 
-// A local date and time as the clock gives it (the fields of the platform's SYSTEMTIME).
-struct LocalTime {
-    std::uint16_t year = 0, month = 0, day = 0;
-    std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
-};
-
-// The seven parts the installer's name is built from: the date from one clock reading,
-// the time of day from a second one.
+// The seven parts the installer's name is built from, each as the clock gives it (the
+// fields of the platform's SYSTEMTIME): the date from one clock reading, the time of day
+// from a second one.
 struct InstallerStamp {
     std::uint16_t year = 0, month = 0, day = 0;
     std::uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
 // Reads `clock` twice: date parts from the first reading, time parts from the second.
-InstallerStamp StampFromClock(const std::function<LocalTime()>& clock);
+InstallerStamp StampFromClock(const std::function<InstallerStamp()>& clock);
 // The same on the local clock (update/win/).
 InstallerStamp ReadInstallerStamp();
 
 // folder + "update" + the decimal sum of the seven parts + "Hexaplane.exe".
 std::u16string InstallerFileName(std::u16string_view folder, const InstallerStamp& stamp);
+// The installer of `stamp` in the executable's folder; empty when that folder is unknown,
+// since the program has nowhere else it may put the installer.
+std::u16string InstallerPath(const InstallerStamp& stamp);
 
 // The bar position for `count` bytes of `total`: the count's low 32 bits as a signed
 // number, count / total x 100 rounded to the nearest integer with ties to even, kept
 // within the bar's range 0..100. Nothing when no size was announced (total 0).
 std::optional<int> ProgressPosition(std::int64_t count, std::int32_t total);
 
-// The folder part of a path, with its trailing separator ('\\' or '/'); empty when the
-// path has none.
-std::u16string_view FolderPart(std::u16string_view path);
-// What follows the last separator.
-std::u16string_view FileNamePart(std::u16string_view path);
-
-// The running executable's folder with its trailing separator; empty on failure
-// (update/win/).
-std::u16string ExecutableFolder();
-
 // Deletes every entry of `folder` (with its trailing separator) matching "update*.*", as
 // a file, in listing order; an entry that cannot be deleted (a directory, a file in use)
-// is skipped (update/win/).
+// is skipped. An empty folder names no folder: nothing is deleted (update/win/).
 void DeleteOldUpdates(std::u16string_view folder);
-// The same in the executable's folder.
-void DeleteOldUpdates();
 
 // One installer download on the update window's client. It owns the download file
 // (DownloadStream): created by DownloadUpdate, closed by it when the GET returns

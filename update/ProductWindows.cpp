@@ -7,8 +7,9 @@ void MinimiseMainWindow() {
 }
 
 void CloseProductWindows() {
-    for (std::u16string_view cls : {kAboutFormClass, kSettingsFormClass, kMainFormClass})
-        CloseWindowOfClass(cls);
+    for (std::u16string_view className : kWindowsClosedBeforeInstall) {
+        CloseWindowOfClass(className);
+    }
 }
 
 void RestoreMainWindow() {

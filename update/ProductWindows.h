@@ -3,6 +3,7 @@
 // nothing; no result is examined.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 namespace hx::update {
@@ -11,9 +12,13 @@ inline constexpr std::u16string_view kMainFormClass = u"THXMainForm";
 inline constexpr std::u16string_view kAboutFormClass = u"THXAboutForm";
 inline constexpr std::u16string_view kSettingsFormClass = u"THXSettingsForm";
 
+// Closed before the installer runs, in this order, so it finds the product's files free.
+inline constexpr std::array<std::u16string_view, 3> kWindowsClosedBeforeInstall{
+    kAboutFormClass, kSettingsFormClass, kMainFormClass};
+
 // Gets the product's main window out of the way while the update runs.
 void MinimiseMainWindow();
-// Closes the About, settings and main windows, in that order, each with a synchronous
+// Closes the windows of kWindowsClosedBeforeInstall in order, each with a synchronous
 // close message: every send returns once that window has handled it.
 void CloseProductWindows();
 // Brings the product's main window back when the update window closes.

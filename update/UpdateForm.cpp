@@ -1,11 +1,15 @@
 #include "update/UpdateForm.h"
 
+#include "base/ExecutablePath.h"
+#include "base/Guard.h"
 #include "support/Captions.h"
+#include "support/Shell.h"
 #include "support/SystemFont.h"
 #include "ui/Screen.h"
+#include "update/Help.h"
+#include "update/InstallerRun.h"
 #include "update/ProductWindows.h"
-#include "update/UpdateSequence.h"
-#include "update/UpdateWindowHost.h"
+#include "update/UpdateServer.h"
 
 namespace hx::update {
 
@@ -119,7 +123,7 @@ UpdateForm::Definition::Definition(UpdateForm& f) {
     progress.SetCursor(Cursor::Wait);
 
     f.Add<ui::ApplicationEvents>(u"ApplicationEvents", &f);
-    f.Add<HttpClientComponent>(u"HttpGet", &f, net::ClientProfile::Download);
+    f.Add<HttpClientComponent>(u"HttpGet", &f);
 }
 
 UpdateForm::UpdateForm()
@@ -173,111 +177,128 @@ UpdateForm::~UpdateForm() {
 }
 
 void UpdateForm::FormCreate(Component&) {
-    // Without the desktop font the later steps would work on the wrong font: skip them.
-    try {
-        BindToDesktopFont(*this);
-    } catch (...) {
+    // Each step after the first stands on its own; without the desktop font the later
+    // steps would work on the wrong font, so a failure there skips them.
+    if (!Guarded([this] { BindToDesktopFont(*this); })) {
         return;
     }
-    try {
-        NormaliseFonts(*this);
-    } catch (...) {
-    }
-    try {
-        ResetControls();
-    } catch (...) {
-    }
-    try {
-        ApplyCaptions(*this);
-    } catch (...) {
-    }
+    Guarded([this] { NormaliseFonts(*this); });
+    Guarded([this] { ResetControls(); });
+    Guarded([this] { ApplyCaptions(*this); });
 }
 
 void UpdateForm::FormClose(Component&, CloseAction&) {
-    Closing = true;
-    try {
-        CloseDownloadOnClose();
-    } catch (...) {
-    }
-    try {
-        RestoreMainWindow();
-    } catch (...) {
-    }
-}
-
-void UpdateForm::CloseDownloadOnClose() {
+    update::Closing = true;
     // Disconnects HttpGet; a file is released only when no transfer still writes to it,
-    // and the download forgets it, so a second close releases nothing.
-    download_.CloseDuty();
+    // and the download forgets it, so a second close releases nothing. A failure here
+    // does not keep the product's main window from coming back.
+    Guarded([this] { download_.CloseDuty(); });
+    RestoreMainWindow();
 }
 
 void UpdateForm::CloseButtonClick(Component&) {
-    try {
-        Close();
-    } catch (...) {
-    }
+    Close();
 }
 
 void UpdateForm::ApplicationEventsShortCut(const KeyMessage& msg, bool&) {
     // Any modifier and every repeat: only the key code counts, and the key goes on to its
     // ordinary processing.
-    try {
-        if (msg.charCode == kKeyF1)
-            ShowUpdateHelp();
-    } catch (...) {
+    if (msg.charCode == kKeyF1) {
+        ShowHelpTopic(kHelpFileName, kUpdateHelpTopic);
     }
 }
 
 void UpdateForm::HelpButtonClick(Component&) {
     // The same path as F1.
-    try {
-        const KeyMessage msg{kKeyDownMessage, kKeyF1, 0};
-        bool handled = false;
-        if (HXUpdateForm)
-            HXUpdateForm->ApplicationEventsShortCut(msg, handled);
-    } catch (...) {
+    const KeyMessage msg{kKeyDownMessage, kKeyF1, 0};
+    bool handled = false;
+    if (HXUpdateForm) {
+        HXUpdateForm->ApplicationEventsShortCut(msg, handled);
     }
 }
 
 void UpdateForm::UpdateButtonClick(Component&) {
-    try {
-        UpdateWindowHost host(*this);
-        RunUpdateSequence(host);
-    } catch (...) {
-    }
+    RunUpdateSequence(*this);
 }
 
 void UpdateForm::HttpGetWorkBegin(net::THttpClient&, net::TWorkMode, std::int64_t workCountMax) {
-    try {
-        download_.OnWorkBegin(workCountMax);
-    } catch (...) {
-    }
+    download_.OnWorkBegin(workCountMax);
 }
 
 void UpdateForm::HttpGetWork(net::THttpClient&, net::TWorkMode, std::int64_t workCount) {
-    try {
-        // The window repaints and its buttons, Close included, respond during the transfer.
-        Application::Instance().ProcessMessages();
-        // Nothing when no size was announced: the bar stays where it is.
-        if (const auto position = download_.PositionFor(workCount))
-            UpdateProgress.SetPosition(*position);
-    } catch (...) {
+    // The window repaints and its buttons, Close included, respond during the transfer.
+    Application::Instance().ProcessMessages();
+    // Nothing when no size was announced: the bar stays where it is.
+    if (const auto position = download_.PositionFor(workCount)) {
+        UpdateProgress.SetPosition(*position);
     }
 }
 
-void UpdateForm::DownloadUpdate(std::u16string_view fileName) {
-    try {
-        download_.DownloadUpdate(fileName);
-    } catch (...) {
-    }
+// --- the sequence's host ------------------------------------------------------------------
+
+std::u16string UpdateForm::Caption(std::u16string_view key) {
+    return WindowCaption(*this, key);
+}
+
+int UpdateForm::ShowMessage(std::u16string_view text, unsigned flags) {
+    return ShowWindowMessage(*this, text, flags);
+}
+
+void UpdateForm::MinimiseProductWindow() {
+    MinimiseMainWindow();
+}
+
+void UpdateForm::SetUpdateButtonEnabled(bool enabled) {
+    UpdateButton.SetEnabled(enabled);
+}
+
+void UpdateForm::SetPanelBusyCursor(bool busy) {
+    UpdatePanel.SetCursor(busy ? Cursor::Wait : Cursor::Default);
+}
+
+void UpdateForm::ShowProgress() {
+    UpdateProgress.SetVisible(true);
+}
+
+void UpdateForm::SetProgress(int position) {
+    UpdateProgress.SetPosition(position);
+}
+
+UpdateVerdict UpdateForm::CheckForUpdate() {
+    return update::CheckForUpdate();
+}
+
+void UpdateForm::OpenManualDownloadPage() {
+    OpenLink(DownloadPageUrl(), Handle());
+}
+
+void UpdateForm::Terminate() {
+    Application::Instance().Terminate();
+}
+
+bool UpdateForm::Closing() const {
+    return update::Closing;
 }
 
 void UpdateForm::DeleteOldUpdates() {
-    try {
-        DeleteEarlierInstallers();
-    } catch (...) {
-    }
+    update::DeleteOldUpdates(ExecutableFolder());
 }
+
+InstallerStamp UpdateForm::ReadInstallerStamp() {
+    return update::ReadInstallerStamp();
+}
+
+void UpdateForm::DownloadUpdate(const InstallerStamp& stamp) {
+    download_.DownloadUpdate(InstallerPath(stamp));
+}
+
+void UpdateForm::InstallUpdate(const InstallerStamp& stamp) {
+    update::InstallUpdate(InstallerPath(stamp), download_.Complete(), *this);
+    MarkStepDone(3);
+    Terminate();
+}
+
+// --- step visuals ---------------------------------------------------------------------
 
 UpdateForm::Step UpdateForm::StepControls(int n) {
     switch (n) {
@@ -291,49 +312,44 @@ UpdateForm::Step UpdateForm::StepControls(int n) {
 }
 
 void UpdateForm::ResetControls() {
-    try {
-        for (Image* i : {&UpdateImage1, &UpdateImage2, &UpdateImage3})
-            i->SetVisible(true);
-        for (Image* i : {&UpdateImage4, &UpdateImage5, &UpdateImage6})
-            i->SetVisible(false);
-        // Only a bold label is touched, so at creation the labels keep following the
-        // window font.
-        for (Label* l : {&UpdateLabel1, &UpdateLabel2, &UpdateLabel3}) {
-            if (!l->font().bold)
-                continue;
-            Font f = l->font();
-            f.bold = false;
-            l->SetFont(f);
-        }
-        for (Image* box : {&CheckBoxImage1, &CheckBoxImage2, &CheckBoxImage3})
-            box->SetPicture(Unchecked.picture());
-        UpdateProgress.SetVisible(false);
-        UpdateProgress.SetPosition(0);
-    } catch (...) {
+    for (Image* i : {&UpdateImage1, &UpdateImage2, &UpdateImage3}) {
+        i->SetVisible(true);
     }
+    for (Image* i : {&UpdateImage4, &UpdateImage5, &UpdateImage6}) {
+        i->SetVisible(false);
+    }
+    // Only a bold label is touched, so at creation the labels keep following the window
+    // font.
+    for (Label* l : {&UpdateLabel1, &UpdateLabel2, &UpdateLabel3}) {
+        if (!l->font().bold) {
+            continue;
+        }
+        Font f = l->font();
+        f.bold = false;
+        l->SetFont(f);
+    }
+    for (Image* box : {&CheckBoxImage1, &CheckBoxImage2, &CheckBoxImage3}) {
+        box->SetPicture(Unchecked.picture());
+    }
+    UpdateProgress.SetVisible(false);
+    UpdateProgress.SetPosition(0);
 }
 
 void UpdateForm::ActivateStep(int n) {
     if (n < 1 || n > 3)
         return;
-    try {
-        Step s = StepControls(n);
-        s.idle.SetVisible(false);
-        s.active.SetVisible(true);
-        Font f = s.label.font();
-        f.bold = true;
-        s.label.SetFont(f);
-    } catch (...) {
-    }
+    Step s = StepControls(n);
+    s.idle.SetVisible(false);
+    s.active.SetVisible(true);
+    Font f = s.label.font();
+    f.bold = true;
+    s.label.SetFont(f);
 }
 
 void UpdateForm::MarkStepDone(int n) {
     if (n < 1 || n > 3)
         return;
-    try {
-        StepControls(n).box.SetPicture(Checked.picture());
-    } catch (...) {
-    }
+    StepControls(n).box.SetPicture(Checked.picture());
 }
 
 UpdateForm& CreateUpdateForm() {

@@ -6,6 +6,7 @@
 #include "ui/Controls.h"
 #include "update/HttpClientComponent.h"
 #include "update/InstallerDownload.h"
+#include "update/UpdateSequence.h"
 
 #include <cstdint>
 #include <string_view>
@@ -16,7 +17,10 @@ namespace hx::update {
 // its stages to learn that the user closed the window.
 extern bool Closing;
 
-class UpdateForm : public ui::Form {
+// The window is also the update sequence's host: the sequence drives its step visuals,
+// its Update button, its pointer and its message boxes, and runs the stages on its own
+// client and folder.
+class UpdateForm : public ui::Form, private SequenceHost {
 public:
     UpdateForm();
     ~UpdateForm() override;
@@ -68,26 +72,32 @@ public:
     void HttpGetWorkBegin(net::THttpClient& sender, net::TWorkMode mode, std::int64_t workCountMax);
 
     // Step visuals: all steps idle and unticked, progress bar hidden at 0.
-    void ResetControls();
+    void ResetControls() override;
     // Step n (1 to 3) in its active look; its box is left as it is.
-    void ActivateStep(int n);
+    void ActivateStep(int n) override;
     // Ticks step n's box.
-    void MarkStepDone(int n);
-
-    // The installer download on HttpGet into `fileName`; never fails visibly.
-    void DownloadUpdate(std::u16string_view fileName);
-    // Removes the installers of earlier updates from the executable's folder.
-    void DeleteOldUpdates();
-    // The last download brought the whole installer and closed its file.
-    bool DownloadComplete() const { return download_.Complete(); }
+    void MarkStepDone(int n) override;
 
 private:
     // Owns the download file; bound to HttpGet, so declared after it.
     Download download_;
 
-    // The download's duty when the window closes: abort a running transfer and release a
-    // file that a failed download left open. Nothing to do until a download has run.
-    void CloseDownloadOnClose();
+    // The rest of the sequence's host.
+    std::u16string Caption(std::u16string_view key) override;
+    int ShowMessage(std::u16string_view text, unsigned flags) override;
+    void MinimiseProductWindow() override;
+    void SetUpdateButtonEnabled(bool enabled) override;
+    void SetPanelBusyCursor(bool busy) override;
+    void ShowProgress() override;
+    void SetProgress(int position) override;
+    UpdateVerdict CheckForUpdate() override;
+    void OpenManualDownloadPage() override;
+    void Terminate() override;
+    bool Closing() const override;
+    void DeleteOldUpdates() override;
+    InstallerStamp ReadInstallerStamp() override;
+    void DownloadUpdate(const InstallerStamp& stamp) override;
+    void InstallUpdate(const InstallerStamp& stamp) override;
 
     struct Step {
         ui::Image& idle;

@@ -1,28 +1,11 @@
 #include "update/UpdateSequence.h"
 
-#include "update/InstallerRun.h"
-
-#include <vector>
+#include "base/Guard.h"
+#include "ui/Application.h"
 
 namespace hx::update {
 
-using net::UpdateVerdict;
-
 namespace {
-
-constexpr VerdictMessage kCheckFailed{0x10,
-                                      {u"MessageBoxNoConnection1", u"MessageBoxNoConnection2"}};
-constexpr VerdictMessage kNoUpdate{0x40, {u"MessageBoxNoUpdate1", u"MessageBoxNoUpdate2"}};
-constexpr VerdictMessage kUpdateAvailable{0x44, {u"MessageBoxUpdate1", u"MessageBoxUpdate2"}};
-constexpr VerdictMessage kManualUpdate{0x34,
-                                       {u"MessageBoxManualUpdate1", u"MessageBoxManualUpdate2"}};
-
-int Show(SequenceHost& host, const VerdictMessage& message) {
-    std::vector<std::u16string> pieces;
-    for (auto key : message.keys)
-        pieces.push_back(host.Caption(key));
-    return host.ShowMessage(JoinMessageTexts(pieces), message.flags);
-}
 
 // Steps up to the end of the install stage; returns when the final steps are due.
 void RunStages(SequenceHost& host) {
@@ -34,65 +17,64 @@ void RunStages(SequenceHost& host) {
     host.MarkStepDone(1); // ticked at once, before the check runs
 
     const UpdateVerdict verdict = host.CheckForUpdate();
-    const VerdictMessage* message = MessageForVerdict(verdict);
-    if (!message)
+    const std::optional<Prompt> prompt = PromptForVerdict(verdict);
+    if (!prompt) {
         return;
-    const bool yes = Show(host, *message) == kIdYes;
+    }
+    const bool yes = ShowPrompt(host, *prompt) == ui::mb::IdYes;
     if (verdict == UpdateVerdict::ManualUpdate) {
-        if (yes)
+        if (yes) {
             host.OpenManualDownloadPage();
+        }
         host.Terminate();
         return;
     }
-    if (verdict != UpdateVerdict::UpdateAvailable || !yes)
+    if (verdict != UpdateVerdict::UpdateAvailable || !yes) {
         return;
+    }
 
     host.ActivateStep(2);
     host.ShowProgress();
     InstallerStamp stamp;
     if (!host.Closing()) {
         host.DeleteOldUpdates();
-        stamp = host.ReadStamp();
+        stamp = host.ReadInstallerStamp();
         host.DownloadUpdate(stamp);
         host.SetProgress(100);
         host.MarkStepDone(2);
         host.ActivateStep(3);
     }
     // The window may have been closed while the download processed messages.
-    if (host.Closing())
+    if (host.Closing()) {
         host.Terminate();
-    else
+    } else {
         host.InstallUpdate(stamp);
+    }
 }
 
 } // namespace
 
-const VerdictMessage* MessageForVerdict(UpdateVerdict verdict) {
+std::optional<Prompt> PromptForVerdict(UpdateVerdict verdict) {
     switch (verdict) {
     case UpdateVerdict::CheckFailed:
-        return &kCheckFailed;
+        return Prompt::NoConnection;
     case UpdateVerdict::NoUpdate:
-        return &kNoUpdate;
+        return Prompt::NoUpdate;
     case UpdateVerdict::UpdateAvailable:
-        return &kUpdateAvailable;
+        return Prompt::UpdateAvailable;
     case UpdateVerdict::ManualUpdate:
-        return &kManualUpdate;
+        return Prompt::ManualUpdate;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 void RunUpdateSequence(SequenceHost& host) {
-    try {
-        RunStages(host);
-    } catch (...) {
-        // Nothing is reported; the final steps put the window back to idle.
-    }
-    try {
-        host.ResetControls();
-        host.SetPanelBusyCursor(false);
-        host.SetUpdateButtonEnabled(true);
-    } catch (...) {
-    }
+    // A failure in any stage skips to the final steps, which always put the window back
+    // to idle; nothing is reported.
+    Guarded([&host] { RunStages(host); });
+    host.ResetControls();
+    host.SetPanelBusyCursor(false);
+    host.SetUpdateButtonEnabled(true);
 }
 
 } // namespace hx::update

@@ -1,7 +1,7 @@
 #include "app/win/Administrator.h"
 
 #include "app/StartUp.h"
-#include "support/win/Handles.h"
+#include "base/win/Handles.h"
 
 #include <cstdint>
 #include <span>
@@ -45,22 +45,21 @@ bool GroupsListAdministrators(const TOKEN_GROUPS& groups) {
 }
 
 bool IsAdministrator() {
-    try {
-        win::UniqueHandle token;
-        if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.put())) {
-            if (GetLastError() != ERROR_NO_TOKEN)
-                return false;
-            if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
-                return false;
-        }
-        const std::vector<std::uint64_t> buffer = ReadTokenGroups(token.get());
-        token.reset();
-        if (buffer.empty())
+    win::UniqueHandle token;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.put())) {
+        if (GetLastError() != ERROR_NO_TOKEN) {
             return false;
-        return GroupsListAdministrators(*reinterpret_cast<const TOKEN_GROUPS*>(buffer.data()));
-    } catch (...) {
+        }
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+            return false;
+        }
+    }
+    const std::vector<std::uint64_t> buffer = ReadTokenGroups(token.get());
+    token.reset();
+    if (buffer.empty()) {
         return false;
     }
+    return GroupsListAdministrators(*reinterpret_cast<const TOKEN_GROUPS*>(buffer.data()));
 }
 
 } // namespace hx::app

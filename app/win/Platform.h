@@ -1,4 +1,4 @@
-// The Windows operations of start-up. Each swallows its own failures.
+// The Windows operations of start-up. None reports a failure.
 #pragma once
 
 #include <windows.h>
@@ -17,9 +17,6 @@ bool FindAndActivateWindow(std::u16string_view className, bool restore);
 // The user's temporary folder as the system reports it, of any length, ending in one
 // separator; empty on failure.
 std::u16string GetTempFolder();
-
-// Full path of the running executable, of any length; empty on failure.
-std::u16string ExecutablePath();
 
 // The command-line arguments after the program's own name, as the runtime split them.
 std::vector<std::u16string> CommandLineArguments();

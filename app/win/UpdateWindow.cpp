@@ -21,7 +21,7 @@ void RunUpdateWindow(bool (*isAdministrator)()) {
     // Released before the box: a second start meanwhile would otherwise find the hidden
     // window by its class and show it to the refused user.
     application.DestroyForms();
-    application.MessageBox(nullptr, refusal.text, refusal.caption, ui::mb::IconInformation);
+    application.MessageBox(nullptr, refusal.text, refusal.caption, refusal.flags);
     application.Terminate();
 }
 

@@ -2,7 +2,7 @@
 
 #include "net/OutputStream.h"
 
-#include "support/TextCodecs.h"
+#include "base/TextCodecs.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -12,6 +12,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <memory>
 #include <utility>
 
 namespace hx::net {
@@ -56,20 +57,19 @@ ConnectStatus Socket::Connect(const std::string& host, const std::string& port, 
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* list = nullptr;
-    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &list) != 0 || list == nullptr) {
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) {
         return ConnectStatus::ResolveFailed;
     }
+    const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, &::freeaddrinfo);
     // Only the first address is tried: a failed connect is not retried elsewhere.
     const int fd = ::socket(list->ai_family, list->ai_socktype | SOCK_CLOEXEC, list->ai_protocol);
     if (fd < 0) {
-        ::freeaddrinfo(list);
         return ConnectStatus::Refused;
     }
     handle_ = fd;
     SetBlocking(fd, false);
     int r = ::connect(fd, list->ai_addr, list->ai_addrlen);
-    ::freeaddrinfo(list);
     if (r != 0 && errno != EINPROGRESS) {
         Close();
         return ConnectStatus::Refused;

@@ -2,6 +2,8 @@
 
 #include "net/Socket.h"
 
+#include "base/win/Handles.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -63,21 +65,20 @@ ConnectStatus Socket::Connect(const std::string& host, const std::string& port, 
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* list = nullptr;
-    if (getaddrinfo(host.c_str(), port.c_str(), &hints, &list) != 0 || list == nullptr) {
+    win::UniqueAddressList list;
+    if (getaddrinfo(host.c_str(), port.c_str(), &hints, list.put()) != 0 || !list) {
         return ConnectStatus::ResolveFailed;
     }
     // Only the first address is tried: a failed connect is not retried elsewhere.
-    const SOCKET s = socket(list->ai_family, list->ai_socktype, list->ai_protocol);
+    const addrinfo& first = *list.get();
+    const SOCKET s = socket(first.ai_family, first.ai_socktype, first.ai_protocol);
     if (s == INVALID_SOCKET) {
-        freeaddrinfo(list);
         return ConnectStatus::Refused;
     }
     handle_ = static_cast<std::intptr_t>(s);
     u_long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);
-    int r = connect(s, list->ai_addr, static_cast<int>(list->ai_addrlen));
-    freeaddrinfo(list);
+    int r = connect(s, first.ai_addr, static_cast<int>(first.ai_addrlen));
     if (r == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK) {
         Close();
         return ConnectStatus::Refused;

@@ -1,7 +1,7 @@
 // Platforms without named resources: the language resources are compiled into the
 // program as a table (generated from app/resources/languages/), found without regard to
 // case, and the language is the default one, as with no registry value.
-#include "support/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "support/Captions.h"
 #include "support/LanguageText.h"
 #include "support/posix/EmbeddedLanguages.h"
@@ -11,7 +11,7 @@ namespace hx {
 std::u16string ReadLanguageText() {
     const std::u16string language = LanguageName(u"english");
     for (const auto& resource : EmbeddedLanguages())
-        if (EqualsAsciiNoCase(resource.name, language))
+        if (EqualsNoCase(resource.name, language))
             return DecodeLanguageBytes(resource.bytes, nullptr);
     return {};
 }

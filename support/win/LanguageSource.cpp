@@ -1,8 +1,10 @@
 // The language resource of the running executable, chosen by the product's registry value.
+#include "base/win/Resources.h"
 #include "support/Captions.h"
-#include "support/CustomRegistry.h"
 #include "support/LanguageText.h"
-#include "support/win/Handles.h"
+#include "support/win/CustomRegistry.h"
+
+#include <windows.h>
 
 namespace hx {
 
@@ -29,15 +31,7 @@ std::u16string ReadLanguageText() {
     if (language.empty())
         return {};
     // Resource names are found without regard to case.
-    HRSRC info = FindResourceW(nullptr, win::W(language), RT_RCDATA);
-    if (!info)
-        return {};
-    HGLOBAL loaded = LoadResource(nullptr, info);
-    const DWORD size = SizeofResource(nullptr, info);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data)
-        return {};
-    return DecodeLanguageBytes({static_cast<const uint8_t*>(data), size}, DecodeAnsi);
+    return DecodeLanguageBytes(win::ResourceBytes(language), DecodeAnsi);
 }
 
 } // namespace hx

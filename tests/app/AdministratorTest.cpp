@@ -1,7 +1,7 @@
 // The Administrators test against real tokens and against group lists built here.
 #include "app/win/Administrator.h"
 
-#include "support/win/Handles.h"
+#include "base/win/Handles.h"
 
 #include <gtest/gtest.h>
 

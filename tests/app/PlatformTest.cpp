@@ -2,9 +2,13 @@
 #include "app/win/Platform.h"
 
 #include "app/StartUp.h"
-#include "support/win/Handles.h"
+#include "base/ExecutablePath.h"
+#include "base/Paths.h"
+#include "base/win/Handles.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/TestText.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,9 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::wstring Wide(std::u16string_view s) {
-    return std::wstring(s.begin(), s.end());
-}
 
 // Sets an environment variable of this process for one scope.
 class ScopedVariable {
@@ -40,7 +41,7 @@ TEST(GetTempFolder, ReportsTheSystemsFolderWithOneTrailingSeparator) {
     wchar_t expected[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH + 1, expected);
     ASSERT_GT(n, 0u);
-    EXPECT_EQ(Wide(GetTempFolder()), std::wstring(expected, n));
+    EXPECT_EQ(test::Wide(GetTempFolder()), std::wstring(expected, n));
 
     ScopedVariable tmp(L"TMP", L"C:\\hx-no-separator");
     EXPECT_EQ(GetTempFolder(), u"C:\\hx-no-separator\\");
@@ -48,11 +49,10 @@ TEST(GetTempFolder, ReportsTheSystemsFolderWithOneTrailingSeparator) {
 
 TEST(ExecutablePath, IsTheFullPathOfThisProgram) {
     const std::u16string path = ExecutablePath();
-    const PathParts parts = SplitPath(path);
     ASSERT_GE(path.size(), 3u);
     EXPECT_EQ(path[1], u':');
-    EXPECT_TRUE(FolderExists(parts.folder));
-    EXPECT_EQ(fs::path(Wide(parts.fileName)).stem(), fs::path(L"app_windows_test"));
+    EXPECT_TRUE(FolderExists(FolderPart(path)));
+    EXPECT_EQ(fs::path(test::Wide(FileNamePart(path))).stem(), fs::path(L"app_windows_test"));
 }
 
 class Scratch : public ::testing::Test {
@@ -60,15 +60,15 @@ protected:
     void SetUp() override {
         const std::string pid = std::to_string(GetCurrentProcessId());
         root_ = GetTempFolder() + u"hx-app-test-" + std::u16string(pid.begin(), pid.end());
-        fs::remove_all(Wide(root_));
+        fs::remove_all(test::Wide(root_));
         root_ += u"\\";
     }
-    void TearDown() override { fs::remove_all(Wide(root_)); }
+    void TearDown() override { fs::remove_all(test::Wide(root_)); }
     static void Write(const std::u16string& file, const std::string& content) {
-        std::ofstream(fs::path(Wide(file)), std::ios::binary) << content;
+        std::ofstream(fs::path(test::Wide(file)), std::ios::binary) << content;
     }
     static std::string Read(const std::u16string& file) {
-        std::ifstream in(fs::path(Wide(file)), std::ios::binary);
+        std::ifstream in(fs::path(test::Wide(file)), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     std::u16string root_;

@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TestText.h"
+
 #include <string>
 #include <vector>
 
 namespace hx::app {
 namespace {
 
-std::string Narrow(std::u16string_view s) {
-    return std::string(s.begin(), s.end());
-}
 
 std::vector<std::u16string> Args(std::initializer_list<const char16_t*> list) {
     return std::vector<std::u16string>(list.begin(), list.end());
@@ -27,21 +26,21 @@ public:
     std::vector<std::string> calls;
 
     bool FindAndActivateWindow(std::u16string_view className, bool restore) override {
-        calls.push_back("find " + Narrow(className) + (restore ? " restore" : ""));
+        calls.push_back("find " + test::Narrow(className) + (restore ? " restore" : ""));
         return windowOpen;
     }
     std::u16string GetTempFolder() override { return temp; }
     std::u16string ExecutablePath() override { return self; }
-    void CreateFolder(std::u16string_view f) override { calls.push_back("mkdir " + Narrow(f)); }
+    void CreateFolder(std::u16string_view f) override { calls.push_back("mkdir " + test::Narrow(f)); }
     bool FolderExists(std::u16string_view f) override {
-        calls.push_back("exists " + Narrow(f));
+        calls.push_back("exists " + test::Narrow(f));
         return folderExists;
     }
     void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
-        calls.push_back("copy " + Narrow(from) + " > " + Narrow(to));
+        calls.push_back("copy " + test::Narrow(from) + " > " + test::Narrow(to));
     }
     void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) override {
-        calls.push_back("open " + Narrow(file) + " " + Narrow(parameters));
+        calls.push_back("open " + test::Narrow(file) + " " + test::Narrow(parameters));
     }
     void RunInPlace() override { calls.push_back("run"); }
 };
@@ -96,7 +95,7 @@ TEST(StartUpCourse, AnythingButTheSwitchFirstRelaunches) {
                       Args({u"x", u"/update"})}) {
         RecordingSystem system;
         system.folderExists = true;
-        EXPECT_EQ(RunStartUp(args, system), Course::Relaunched) << Narrow(args[0]);
+        EXPECT_EQ(RunStartUp(args, system), Course::Relaunched) << test::Narrow(args[0]);
     }
 }
 
@@ -118,21 +117,6 @@ TEST(StartUpPaths, RelaunchFolderAndSeparators) {
     EXPECT_EQ(RelaunchFolder(u""), u"");
     const std::u16string deep = u"C:\\" + std::u16string(300, u'd') + u"\\";
     EXPECT_EQ(RelaunchFolder(deep), deep + u"KORVEX\\Hexaplane\\") << "no length limit";
-    EXPECT_EQ(WithTrailingSeparator(u"C:/t/"), u"C:/t/");
-    EXPECT_EQ(WithTrailingSeparator(u""), u"");
-}
-
-TEST(StartUpPaths, SplitPathKeepsTheSeparatorWithTheFolder) {
-    auto parts = SplitPath(u"C:\\Program Files\\Hexaplane\\HexaplaneUpdate.exe");
-    EXPECT_EQ(parts.folder, u"C:\\Program Files\\Hexaplane\\");
-    EXPECT_EQ(parts.fileName, u"HexaplaneUpdate.exe");
-    parts = SplitPath(u"C:/a/b.exe");
-    EXPECT_EQ(parts.folder, u"C:/a/");
-    EXPECT_EQ(parts.fileName, u"b.exe");
-    parts = SplitPath(u"b.exe");
-    EXPECT_EQ(parts.folder, u"");
-    EXPECT_EQ(parts.fileName, u"b.exe");
-    EXPECT_EQ(SplitPath(u"C:\\dir\\").fileName, u"");
 }
 
 TEST(StartUpPaths, FoldersToCreateSkipRoots) {

@@ -6,7 +6,7 @@
 // test of the whole update flow can mix them freely.
 #pragma once
 
-#include "support/win/Handles.h"
+#include "base/win/Handles.h"
 
 #include <windows.h>
 

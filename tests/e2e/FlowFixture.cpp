@@ -1,5 +1,7 @@
 #include "tests/e2e/FlowFixture.h"
 
+#include "tests/TestText.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -12,9 +14,6 @@ namespace hx::e2e {
 
 namespace {
 
-std::wstring Widen(std::string_view s) {
-    return std::wstring(s.begin(), s.end());
-}
 
 std::wstring ToWindowsPath(std::wstring path) {
     if (!path.empty() && path[0] == L'/') {
@@ -42,7 +41,7 @@ bool PollUntilTrue(Duration timeout, const std::function<bool()>& done) {
 }
 
 std::wstring BuildPath(std::wstring_view relative) {
-    return ToWindowsPath(Widen(HX_BINARY_DIR)) + std::wstring(relative);
+    return ToWindowsPath(test::Wide(HX_BINARY_DIR)) + std::wstring(relative);
 }
 
 const std::string& InstallerBytes() {
@@ -107,7 +106,7 @@ test::Script SlowBody(std::string head, const std::string& body, std::vector<std
 }
 
 LinkHandler::LinkHandler() {
-    std::wstring recorder = Widen(HX_LINK_RECORDER);
+    std::wstring recorder = test::Wide(HX_LINK_RECORDER);
     std::replace(recorder.begin(), recorder.end(), L'/', L'\\');
     if (!recorder.empty() && recorder[0] == L'\\')
         recorder = L"Z:" + recorder;

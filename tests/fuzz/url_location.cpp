@@ -43,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Url fallback = *ParseUrl(u"http://127.0.0.1:18080/downloads/update/?product=hexaplane");
     if (auto next = ResolveLocation(base ? *base : fallback, location))
         CheckShape(*next);
-    (void)EqualsNoCase(first, location);
+    (void)hx::EqualsNoCase(first, location);
     return 0;
 }

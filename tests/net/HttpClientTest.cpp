@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/net/NetTestUtil.h"
 #include "tests/net/ScriptedServer.h"
 
 namespace hx::net {
@@ -68,15 +69,15 @@ struct EventLog {
 using Lines = std::vector<std::string>;
 
 std::unique_ptr<THttpClient> DownloadClient() {
-    auto client = std::make_unique<THttpClient>(ClientProfile::Download);
-    client->Request.UserAgent = std::u16string(kUa);
+    auto client = std::make_unique<THttpClient>();
+    test::UseDownloadSettings(*client);
     client->ReadTimeoutMs = 5000; // a fault shows as a failure, not as a 30 s hang
     return client;
 }
 
 TEST(RequestHead, HostLineFollowsTheDefaultPortRuleAndCookieComesLast) {
     const Url port80 = *ParseUrl(u"http://www.korvex.com/downloads/hexaplane.exe#top");
-    EXPECT_EQ(BuildRequestHead(port80, kAcceptDownload, kUa, u""),
+    EXPECT_EQ(BuildRequestHead(port80, u"text/html, */*", kUa, u""),
               "GET /downloads/hexaplane.exe HTTP/1.1\r\n"
               "Host: www.korvex.com\r\n"
               "Accept: text/html, */*\r\n"

@@ -1,4 +1,5 @@
 #include "tests/net/ScriptedServer.h"
+#include "tests/TestText.h"
 
 #include <chrono>
 
@@ -149,8 +150,7 @@ ScriptedServer::~ScriptedServer() {
 }
 
 std::u16string ScriptedServer::Url(std::string_view path) const {
-    const std::string text = "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
-    return std::u16string(text.begin(), text.end());
+    return U16("http://127.0.0.1:" + std::to_string(port_) + std::string(path));
 }
 
 std::vector<std::string> ScriptedServer::Received() {

@@ -3,6 +3,8 @@
 
 #include "update/InstallerDownload.h"
 
+#include "update/HttpClientComponent.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,7 +17,6 @@ namespace hx::update {
 namespace {
 
 namespace fs = std::filesystem;
-using net::ClientProfile;
 using net::THttpClient;
 using net::TWorkMode;
 using test::Close;
@@ -28,7 +29,7 @@ using test::WaitRequest;
 
 TEST(InstallerStamp, DateFromTheFirstReadingTimeFromTheSecond) {
     // The stage starts just before midnight: the two readings straddle it.
-    const LocalTime readings[] = {{2020, 10, 11, 23, 59, 59, 999}, {2020, 10, 12, 0, 0, 0, 7}};
+    const InstallerStamp readings[] = {{2020, 10, 11, 23, 59, 59, 999}, {2020, 10, 12, 0, 0, 0, 7}};
     int calls = 0;
     const InstallerStamp stamp = StampFromClock([&] { return readings[calls++]; });
     EXPECT_EQ(calls, 2);
@@ -62,14 +63,6 @@ TEST(ProgressPosition, UsesTheCountsLow32BitsAndStaysWithinTheBar) {
     EXPECT_EQ(ProgressPosition(0x8000'0000LL, 100), 0); // low bits read as negative
     EXPECT_EQ(ProgressPosition(0x7FFF'FFFF, 1), 100);   // far beyond the announced size
     EXPECT_EQ(ProgressPosition(10, -1), 0);
-}
-
-TEST(Paths, FolderAndFileNameParts) {
-    EXPECT_EQ(FolderPart(u"C:\\a\\b\\update1Hexaplane.exe"), u"C:\\a\\b\\");
-    EXPECT_EQ(FileNamePart(u"C:\\a\\b\\update1Hexaplane.exe"), u"update1Hexaplane.exe");
-    EXPECT_EQ(FolderPart(u"/tmp/x"), u"/tmp/");
-    EXPECT_EQ(FolderPart(u"plain.exe"), u"");
-    EXPECT_EQ(FileNamePart(u"plain.exe"), u"plain.exe");
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -112,7 +105,7 @@ protected:
     }
 
     fs::path folder_;
-    THttpClient client_{ClientProfile::Download};
+    HttpClientComponent client_{u"HttpGet", nullptr};
     std::vector<int> positions_;
 };
 
@@ -219,7 +212,7 @@ TEST_F(DownloadTest, FileThatCannotBeCreatedSendsNoRequest) {
 }
 
 TEST(Download, StartEventTakesTheAnnouncedSizesLow32Bits) {
-    THttpClient client(ClientProfile::Download);
+    HttpClientComponent client(u"HttpGet", nullptr);
     Download download(client);
     EXPECT_EQ(download.PositionFor(5), std::nullopt); // no size announced yet
     download.OnWorkBegin(0x1'0000'0008LL);

@@ -2,9 +2,11 @@
 
 #include "update/InstallerRun.h"
 
-#include "net/UpdateServer.h"
+#include "update/UpdateServer.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/TestText.h"
 
 #include <string>
 #include <vector>
@@ -12,38 +14,37 @@
 namespace hx::update {
 namespace {
 
-std::string Narrow(std::u16string_view text) {
-    return std::string(text.begin(), text.end());
-}
+
+constexpr int kYes = 6;
 
 class RecordingSystem final : public InstallSystem {
 public:
     std::int32_t exitCode = 0;
-    int answer = kIdYes;
+    int answer = kYes;
     std::vector<std::string> calls;
 
-    void CloseWindowByClass(std::u16string_view className) override {
-        calls.push_back("close " + Narrow(className));
-    }
+    void CloseProductWindows() override { calls.push_back("close product windows"); }
     std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override {
-        calls.push_back("run " + Narrow(path) + " " + Narrow(parameters));
+        calls.push_back("run " + test::Narrow(path) + " " + test::Narrow(parameters));
         return exitCode;
     }
     int ShowMessage(std::u16string_view text, unsigned flags) override {
-        calls.push_back("message " + std::to_string(flags) + " " + Narrow(text));
+        calls.push_back("message " + std::to_string(flags) + " " + test::Narrow(text));
         return answer;
     }
     std::u16string Caption(std::u16string_view key) override { return std::u16string(key); }
     void RestartWindows() override { calls.push_back("restart"); }
     void OpenLink(std::u16string_view target) override {
-        calls.push_back("open " + Narrow(target));
+        calls.push_back("open " + test::Narrow(target));
     }
 };
 
 using Calls = std::vector<std::string>;
 
 const std::string kInstaller = "C:\\T\\update2251Hexaplane.exe";
-const Calls kCloseAndRun = {"close THXAboutForm", "close THXSettingsForm", "close THXMainForm",
+// The product's windows are closed in their order (tested with real windows under Wine)
+// before the installer runs.
+const Calls kCloseAndRun = {"close product windows",
                             "run " + kInstaller + " /NORESTART /RESTARTEXITCODE=99"};
 const std::string kManualMessage =
     "message 52 MessageBoxManualUpdate1\r\n\r\nMessageBoxManualUpdate2"; // 0x34
@@ -64,19 +65,19 @@ Calls Then(Calls calls, const std::vector<std::string>& more) {
 }
 
 TEST(InstallUpdate, SuccessClosesTheProductWindowsInOrderRunsAndShowsNothing) {
-    EXPECT_EQ(Stage(0, kIdYes), kCloseAndRun);
+    EXPECT_EQ(Stage(0, kYes), kCloseAndRun);
 }
 
 TEST(InstallUpdate, RestartCodeOffersTheRestartWithNoAsDefault) {
-    EXPECT_EQ(Stage(99, kIdYes), Then(kCloseAndRun, {kRestartMessage, "restart"}));
+    EXPECT_EQ(Stage(99, kYes), Then(kCloseAndRun, {kRestartMessage, "restart"}));
     EXPECT_EQ(Stage(99, 7), Then(kCloseAndRun, {kRestartMessage}));
     EXPECT_EQ(Stage(99, 0), Then(kCloseAndRun, {kRestartMessage})); // no box could be shown
 }
 
 TEST(InstallUpdate, FailureCodesOfferTheDownloadPage) {
-    const std::string open = "open " + Narrow(net::DownloadPageUrl());
+    const std::string open = "open " + test::Narrow(DownloadPageUrl());
     for (std::int32_t code : {2, 1, 259, 98, 100}) {
-        EXPECT_EQ(Stage(code, kIdYes), Then(kCloseAndRun, {kManualMessage, open})) << code;
+        EXPECT_EQ(Stage(code, kYes), Then(kCloseAndRun, {kManualMessage, open})) << code;
         EXPECT_EQ(Stage(code, 7), Then(kCloseAndRun, {kManualMessage})) << code;
     }
 }
@@ -89,8 +90,8 @@ TEST(InstallUpdate, CrashStatusIsAFailureNotASuccess) {
 
 TEST(InstallUpdate, IncompleteDownloadIsNeverStartedAndTheProductStaysOpen) {
     EXPECT_EQ(Stage(0, 7, false), Calls{kManualMessage});
-    EXPECT_EQ(Stage(0, kIdYes, false),
-              (Calls{kManualMessage, "open " + Narrow(net::DownloadPageUrl())}));
+    EXPECT_EQ(Stage(0, kYes, false),
+              (Calls{kManualMessage, "open " + test::Narrow(DownloadPageUrl())}));
 }
 
 TEST(MessageTexts, PiecesAreJoinedByAnEmptyLine) {

@@ -1,7 +1,7 @@
 // The update question: the verdict rules over answer texts, and the one request sent on a
 // client made for it, against the scripted loopback server.
 
-#include "net/UpdateCheck.h"
+#include "update/UpdateCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include "tests/net/ScriptedServer.h"
 
-namespace hx::net {
+namespace hx::update {
 namespace {
 
 using test::Reply;
@@ -87,4 +87,4 @@ TEST(CheckForUpdate, RefusedConnectionAndMalformedUrlFail) {
 }
 
 } // namespace
-} // namespace hx::net
+} // namespace hx::update

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TestText.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,7 +12,6 @@
 namespace hx::update {
 namespace {
 
-using net::UpdateVerdict;
 using Log = std::vector<std::string>;
 
 constexpr int kYes = 6;
@@ -42,14 +43,14 @@ public:
     }
     std::u16string Caption(std::u16string_view key) override { return std::u16string(key); }
     int ShowMessage(std::u16string_view text, unsigned flags) override {
-        log.push_back("box " + std::to_string(flags) + " " + std::string(text.begin(), text.end()));
+        log.push_back("box " + std::to_string(flags) + " " + test::Narrow(text));
         return answer;
     }
     void OpenManualDownloadPage() override { log.push_back("open page"); }
     void Terminate() override { log.push_back("terminate"); }
     bool Closing() const override { return closing; }
     void DeleteOldUpdates() override { log.push_back("delete old"); }
-    InstallerStamp ReadStamp() override {
+    InstallerStamp ReadInstallerStamp() override {
         log.push_back("stamp");
         return {2020, 10, 11, 16, 35, 36, 123};
     }

@@ -2,14 +2,19 @@
 // removal of earlier installers, the exclusive download file, the installer run and wait,
 // the restart's system calls, the product's windows and the help window.
 
+#include "base/ExecutablePath.h"
+#include "base/win/Handles.h"
 #include "net/OutputStream.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
 #include "update/Help.h"
 #include "update/InstallerDownload.h"
+#include "update/ProductWindows.h"
 #include "update/win/InstallerRun.h"
 
-#include "support/win/Handles.h"
-
 #include <gtest/gtest.h>
+
+#include "tests/TestText.h"
 
 #include <windows.h>
 
@@ -30,12 +35,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring Wide(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
-}
-std::u16string U16(std::wstring_view text) {
-    return std::u16string(text.begin(), text.end());
-}
 
 std::wstring FullPath(const std::wstring& path) {
     wchar_t buffer[4096];
@@ -45,7 +44,7 @@ std::wstring FullPath(const std::wstring& path) {
 
 // The build folder, two levels above this test program.
 std::wstring BuildFolder() {
-    return FullPath(Wide(ExecutableFolder()) + L"..\\..\\");
+    return FullPath(test::Wide(ExecutableFolder()) + L"..\\..\\");
 }
 
 bool Exists(const std::wstring& path) {
@@ -65,9 +64,6 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
     return lines;
 }
 
-std::string Narrow(std::wstring_view text) {
-    return std::string(text.begin(), text.end()); // the test's paths are ASCII
-}
 
 // Processes this thread's messages, as the update window does during its waits.
 void PumpMessages() {
@@ -141,7 +137,7 @@ protected:
     }
 
     static std::int32_t Run(const std::wstring& path, const std::function<bool()>& terminate = {}) {
-        return RunAndWait(U16(path), kInstallerParameters, nullptr, PumpMessages, terminate);
+        return RunAndWait(test::U16(path), kInstallerParameters, nullptr, PumpMessages, terminate);
     }
 
     std::wstring FolderWithoutSeparator() const { return folder_.substr(0, folder_.size() - 1); }
@@ -166,36 +162,36 @@ TEST_F(Flow, DeleteOldUpdatesRemovesMatchingFilesOnly) {
                                       nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(inUse);
 
-    DeleteOldUpdates(U16(folder_));
+    DeleteOldUpdates(test::U16(folder_));
 
     for (const wchar_t* gone :
          {L"update1Hexaplane.exe", L"UPDATE77HEXAPLANE.EXE", L"update", L"update.txt"}) {
-        EXPECT_FALSE(Exists(folder_ + gone)) << Narrow(gone);
+        EXPECT_FALSE(Exists(folder_ + gone)) << test::Narrow(gone);
     }
     for (const wchar_t* kept : {L"HexaplaneUpdate.exe", L"Hexaplane.chm", L"myupdate.exe",
                                 L"update-dir\\update2Hexaplane.exe", L"update0-in-use.exe"}) {
-        EXPECT_TRUE(Exists(folder_ + kept)) << Narrow(kept);
+        EXPECT_TRUE(Exists(folder_ + kept)) << test::Narrow(kept);
     }
     // Nothing to delete is no failure either.
-    DeleteOldUpdates(U16(folder_ + L"update-dir\\empty\\"));
+    DeleteOldUpdates(test::U16(folder_ + L"update-dir\\empty\\"));
 }
 
 TEST_F(Flow, ExecutableFolderEndsWithASeparator) {
     const std::u16string folder = ExecutableFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), u'\\');
-    EXPECT_TRUE(Exists(Wide(folder) + L"windows_flow_test.exe"));
+    EXPECT_TRUE(Exists(test::Wide(folder) + L"windows_flow_test.exe"));
 }
 
 TEST_F(Flow, InstallerExitCodesComeBackAsSigned32BitNumbers) {
     const std::wstring installer = PlaceInstaller();
     for (const wchar_t* code : {L"0", L"2", L"99", L"0xC0000005", L"259"}) {
         SetEnvironmentVariableW(L"HX_INSTALLER_EXIT", code);
-        EXPECT_EQ(Run(installer), std::int32_t(std::wcstoul(code, nullptr, 0))) << Narrow(code);
+        EXPECT_EQ(Run(installer), std::int32_t(std::wcstoul(code, nullptr, 0))) << test::Narrow(code);
     }
     // The installer got the fixed parameters and its own folder as working folder.
     const std::string args = "args /NORESTART /RESTARTEXITCODE=99";
-    const std::string folder = "folder " + Narrow(FolderWithoutSeparator());
+    const std::string folder = "folder " + test::Narrow(FolderWithoutSeparator());
     EXPECT_EQ(ReadLines(log_),
               (Lines{args, folder, args, folder, args, folder, args, folder, args, folder}));
 }
@@ -251,7 +247,7 @@ TEST_F(Flow, DownloadFileIsExclusiveSoALeftOpenInstallerCannotStart) {
     ASSERT_FALSE(program.empty());
     const std::wstring path = folder_ + L"update2251Hexaplane.exe";
     WriteFile(path, std::string(program.size() * 2, 'o')); // replaced, not overwritten
-    auto stream = net::FileOutputStream::Create(U16(path));
+    auto stream = net::FileOutputStream::Create(test::U16(path));
     ASSERT_NE(stream, nullptr);
     ASSERT_TRUE(
         stream->Write({reinterpret_cast<const std::uint8_t*>(program.data()), program.size()}));
@@ -284,7 +280,7 @@ TEST_F(Flow, TerminationRequestEndsTheWaitWith259AndMessagesWakeIt) {
     bool terminate = false;
     const auto start = std::chrono::steady_clock::now();
     const std::int32_t code = RunAndWait(
-        U16(installer), kInstallerParameters, nullptr,
+        test::U16(installer), kInstallerParameters, nullptr,
         [&terminate] {
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -343,7 +339,7 @@ public:
         return win::UniqueHandle(tokens.back());
     }
     bool LookupPrivilege(const wchar_t* name, LUID& luid) override {
-        calls.push_back("lookup " + Narrow(name));
+        calls.push_back("lookup " + test::Narrow(name));
         luid = {19, 0};
         return true;
     }
@@ -438,7 +434,7 @@ private:
 
 bool AllProductWindowsOpen() {
     for (std::u16string_view name : kWindowsClosedBeforeInstall) {
-        if (!FindWindowW(Wide(name).c_str(), nullptr)) {
+        if (!FindWindowW(test::Wide(name).c_str(), nullptr)) {
             return false;
         }
     }
@@ -455,29 +451,30 @@ TEST_F(Flow, InstallClosesAboutSettingsMainBeforeTheInstallerRuns) {
     ShowWindow(main, SW_RESTORE);
 
     const std::wstring installer = PlaceInstaller();
+    // The stage's prompts belong to a window; a model form without a system window will do.
+    ui::Form window(u"THXFlowTestForm", u"HXUpdateForm");
     std::vector<unsigned> messages;
-    InstallWindow window;
-    window.processMessages = PumpMessages;
-    window.terminationRequested = [] { return false; };
-    window.showMessage = [&messages](std::u16string_view, unsigned flags) {
-        messages.push_back(flags);
-        return 7;
-    };
+    ui::Application::Instance().SetMessageBoxHook(
+        [&messages](const ui::Form*, std::u16string_view, std::u16string_view, unsigned flags) {
+            messages.push_back(flags);
+            return 7;
+        });
     WindowsInstallSystem system(window);
-    InstallUpdate(U16(installer), true, system);
+    InstallUpdate(test::U16(installer), true, system);
 
     EXPECT_TRUE(product.Ended(5000));
     EXPECT_EQ(ReadLines(log_), (Lines{"THXMainForm minimise", "THXMainForm restore",
                                       "THXAboutForm close", "THXSettingsForm close",
                                       "THXMainForm close", "args /NORESTART /RESTARTEXITCODE=99",
-                                      "folder " + Narrow(FolderWithoutSeparator())}));
+                                      "folder " + test::Narrow(FolderWithoutSeparator())}));
     EXPECT_TRUE(messages.empty());
 
     // Without product windows the installer still runs; its failure asks for the manual way.
     SetEnvironmentVariableW(L"HX_INSTALLER_EXIT", L"2");
-    InstallUpdate(U16(installer), true, system);
+    InstallUpdate(test::U16(installer), true, system);
     EXPECT_EQ(ReadLines(log_).size(), 9u);
-    EXPECT_EQ(messages, std::vector<unsigned>{kManualUpdatePromptFlags});
+    EXPECT_EQ(messages, std::vector<unsigned>{PromptFlags(Prompt::ManualUpdate)});
+    ui::Application::Instance().SetMessageBoxHook(nullptr);
 }
 
 HWND FindHelpWindow() {
@@ -504,11 +501,11 @@ bool OwnDialogShown() {
 }
 
 TEST_F(Flow, HelpOpensTheHelpFilesWindowAndAMissingFileShowsNothing) {
-    ShowHelpTopicIn(U16(folder_), kHelpFileName, kUpdateHelpTopic);
+    ShowHelpTopicIn(test::U16(folder_), kHelpFileName, kUpdateHelpTopic);
     EXPECT_FALSE(WaitFor([] { return FindHelpWindow() != nullptr || OwnDialogShown(); }, 2s));
 
     ASSERT_TRUE(Exists(BuildFolder() + L"Hexaplane.chm"));
-    ShowHelpTopicIn(U16(BuildFolder()), kHelpFileName, kUpdateHelpTopic);
+    ShowHelpTopicIn(test::U16(BuildFolder()), kHelpFileName, kUpdateHelpTopic);
     ASSERT_TRUE(WaitFor([] { return FindHelpWindow() != nullptr; }));
     HWND help = FindHelpWindow();
     wchar_t title[128] = L"";

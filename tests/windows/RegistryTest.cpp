@@ -1,5 +1,5 @@
 // The registry reader against the real (Wine) registry.
-#include "support/CustomRegistry.h"
+#include "support/win/CustomRegistry.h"
 
 #include "RegistryFixture.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Guard.h"
+#include "base/TextCodecs.h"
 #include "net/HttpClient.h"
-#include "net/UpdateServer.h"
-#include "support/TextCodecs.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -21,6 +21,12 @@
 namespace {
 
 using hx::net::THttpClient;
+
+// The updater's own settings, so that the tool sends what the updater sends: its user
+// agent, and for the download profile the update window's Accept value with redirects
+// followed. The check profile is a new client's defaults.
+constexpr std::u16string_view kUpdaterUserAgent = u"Mozilla/4.0 (compatible; KORVEX)";
+constexpr std::u16string_view kDownloadAccept = u"text/html, */*";
 
 void Line(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -55,8 +61,8 @@ bool Report(THttpClient& client) {
 }
 
 int Run(const std::vector<std::u16string>& args) {
-    auto profile = hx::net::ClientProfile::Download;
-    std::u16string userAgent(hx::net::kUserAgent);
+    bool download = true;
+    std::u16string userAgent(kUpdaterUserAgent);
     struct Job {
         std::u16string url, file;
     };
@@ -67,8 +73,7 @@ int Run(const std::vector<std::u16string>& args) {
             if (name != u"check" && name != u"download") {
                 return Usage();
             }
-            profile =
-                name == u"check" ? hx::net::ClientProfile::Check : hx::net::ClientProfile::Download;
+            download = name == u"download";
         } else if (args[i] == u"--user-agent" && i + 1 < args.size()) {
             userAgent = args[++i];
         } else if (IsUrl(args[i])) {
@@ -83,7 +88,11 @@ int Run(const std::vector<std::u16string>& args) {
         return Usage();
     }
 
-    THttpClient client(profile);
+    THttpClient client;
+    if (download) {
+        client.Request.Accept = std::u16string(kDownloadAccept);
+        client.HandleRedirects = true;
+    }
     client.OnWorkBegin = [](THttpClient&, hx::net::TWorkMode, std::int64_t max) {
         Line("begin " + std::to_string(max));
     };
@@ -132,7 +141,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring arg(argv[i]);
         args.emplace_back(arg.begin(), arg.end());
     }
-    return Run(args);
+    return hx::Guarded([&] { return Run(args); }, 1);
 }
 #else
 int main(int argc, char** argv) {
@@ -140,6 +149,6 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         args.push_back(hx::DecodeUtf8(argv[i]));
     }
-    return Run(args);
+    return hx::Guarded([&] { return Run(args); }, 1);
 }
 #endif

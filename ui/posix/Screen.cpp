@@ -2,7 +2,7 @@
 // from the folder named by HX_RESOURCE_DIR (the tests point it at the pictures).
 #include "ui/Screen.h"
 
-#include "support/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -2,7 +2,8 @@
 // and dialog-style keyboard handling, pending-message processing, quit, message boxes.
 #include "ui/Application.h"
 
-#include "support/win/Handles.h"
+#include "base/win/Handles.h"
+#include "base/win/WideText.h"
 #include "ui/Controls.h"
 #include "ui/Scaling.h"
 #include "ui/win/Gdi.h"

@@ -68,15 +68,11 @@ void ContainerPeer::PaintContent(HDC dc, const RECT& client, COLORREF background
 }
 
 LRESULT ContainerPeer::PaintMessage(COLORREF background) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
+    const hx::win::PaintScope paint(hwnd());
     RECT client;
     GetClientRect(hwnd(), &client);
-    {
-        BufferedPaint buffer(dc, client.right, client.bottom);
-        PaintContent(buffer.dc(), client, background);
-    }
-    EndPaint(hwnd(), &ps);
+    BufferedPaint buffer(paint.dc(), client.right, client.bottom);
+    PaintContent(buffer.dc(), client, background);
     return 0;
 }
 
@@ -251,27 +247,26 @@ void LabelPeer::BeforeInvalidate() {
     auto& label = static_cast<Label&>(control_);
     if (!label.autoSize())
         return;
-    HWND parent = ParentWindow();
-    HDC dc = GetDC(parent);
-    if (!dc)
+    const hx::win::WindowDc dc(ParentWindow());
+    if (!dc) {
         return;
+    }
     bool changed = false;
     SIZE size{};
     {
-        hx::win::SelectScope font(dc, SyncFont(changed));
+        const hx::win::SelectScope font(dc.get(), SyncFont(changed));
         const std::u16string& text = label.caption();
         if (text.empty()) {
             TEXTMETRICW tm{};
-            GetTextMetricsW(dc, &tm);
+            GetTextMetricsW(dc.get(), &tm);
             size = {0, tm.tmHeight};
         } else {
             RECT r{0, 0, label.wordWrap() ? label.bounds().width : 0, 0};
-            DrawTextW(dc, W(text), int(text.size()), &r,
+            DrawTextW(dc.get(), W(text), int(text.size()), &r,
                       DT_CALCRECT | (label.wordWrap() ? DT_WORDBREAK : DT_SINGLELINE));
             size = {r.right - r.left, r.bottom - r.top};
         }
     }
-    ReleaseDC(parent, dc);
     label.FitTo(label.wordWrap() ? label.bounds().width : int(size.cx), int(size.cy));
 }
 
@@ -327,18 +322,18 @@ void ImagePeer::Paint(HDC dc) {
         cachedPicture_ = image.picture();
         cachedSize_ = size;
     }
-    HDC source = CreateCompatibleDC(dc);
-    if (!source)
+    const hx::win::UniqueDc source(CreateCompatibleDC(dc));
+    if (!source) {
         return;
-    HGDIOBJ old = SelectObject(source, cached_.get());
+    }
+    const hx::win::SelectScope picture(source.get(), cached_.get());
     // Without stretching the picture keeps its size and is cut to the box.
     const int w = image.stretch() ? size.cx : std::min<int>(size.cx, box.width);
     const int h = image.stretch() ? size.cy : std::min<int>(size.cy, box.height);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    if (w > 0 && h > 0)
-        AlphaBlend(dc, box.left, box.top, w, h, source, 0, 0, w, h, blend);
-    SelectObject(source, old);
-    DeleteDC(source);
+    if (w > 0 && h > 0) {
+        AlphaBlend(dc, box.left, box.top, w, h, source.get(), 0, 0, w, h, blend);
+    }
 }
 
 void BevelPeer::Paint(HDC dc) {

@@ -1,5 +1,6 @@
 // The form's window: frame, keyboard interface (focus, default and cancel buttons, Tab),
 // closing, DPI changes and the desktop-font binding; and the realisation of a whole form.
+#include "base/Guard.h"
 #include "ui/Scaling.h"
 #include "ui/win/Peers.h"
 
@@ -207,11 +208,9 @@ void FormPeer::OnCommand(WPARAM wp, LPARAM) {
 }
 
 void FormPeer::OnDpiChanged(int dpi, const RECT& suggested) {
+    // The window takes the suggested rectangle even when the scaling fails part way.
     dpiChanging_ = true;
-    try {
-        ScaleForm(form(), dpi);
-    } catch (...) {
-    }
+    Guarded([&] { ScaleForm(form(), dpi); });
     dpiChanging_ = false;
     shownClient_ = {form().clientWidth(), form().clientHeight()};
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,

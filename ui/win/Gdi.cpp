@@ -78,10 +78,8 @@ int SystemDpiNow() {
     static const auto forSystem = Lookup<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem");
     if (forSystem)
         return int(forSystem());
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const hx::win::WindowDc screen(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -106,26 +104,23 @@ SIZE WindowSizeForClient(int width, int height, DWORD style, DWORD exStyle, int 
 
 BufferedPaint::BufferedPaint(HDC target, int width, int height)
     : target_(target), width_(width), height_(height) {
-    if (width <= 0 || height <= 0)
-        return;
-    dc_ = CreateCompatibleDC(target);
-    bitmap_ = dc_ ? CreateCompatibleBitmap(target, width, height) : nullptr;
-    if (!bitmap_) {
-        if (dc_)
-            DeleteDC(dc_);
-        dc_ = nullptr;
+    if (width <= 0 || height <= 0) {
         return;
     }
-    old_ = SelectObject(dc_, bitmap_);
+    hx::win::UniqueDc dc(CreateCompatibleDC(target));
+    hx::win::UniqueBitmap bitmap(dc ? CreateCompatibleBitmap(target, width, height) : nullptr);
+    if (!bitmap) {
+        return; // painted straight onto the target instead
+    }
+    dc_ = std::move(dc);
+    bitmap_ = std::move(bitmap);
+    selected_.emplace(dc_.get(), bitmap_.get());
 }
 
 BufferedPaint::~BufferedPaint() {
-    if (!dc_)
-        return;
-    BitBlt(target_, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
+    if (dc_) {
+        BitBlt(target_, 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
+    }
 }
 
 } // namespace hx::ui::win

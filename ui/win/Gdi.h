@@ -2,10 +2,13 @@
 // (so the program still starts on systems without the per-monitor functions).
 #pragma once
 
-#include "support/win/Handles.h"
+#include "base/win/Handles.h"
+#include "base/win/WideText.h"
 #include "ui/Component.h"
 
 #include <windows.h>
+
+#include <optional>
 
 namespace hx::ui::win {
 
@@ -32,21 +35,24 @@ int DpiNearPoint(POINT p);
 // it exists).
 SIZE WindowSizeForClient(int width, int height, DWORD style, DWORD exStyle, int dpi);
 
-// A memory DC with a compatible bitmap of a given size, for flicker-free painting.
+// A memory DC with a compatible bitmap of a given size, for flicker-free painting: what is
+// painted on dc() reaches the target when the scope ends. Without memory for the bitmap,
+// dc() is the target itself.
 class BufferedPaint {
 public:
     BufferedPaint(HDC target, int width, int height);
     ~BufferedPaint();
     BufferedPaint(const BufferedPaint&) = delete;
     BufferedPaint& operator=(const BufferedPaint&) = delete;
-    HDC dc() const { return dc_ ? dc_ : target_; }
+    HDC dc() const { return dc_ ? dc_.get() : target_; }
 
 private:
     HDC target_;
     int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    // Declared in this order so the bitmap is deselected before it and the DC go.
+    hx::win::UniqueDc dc_;
+    hx::win::UniqueBitmap bitmap_;
+    std::optional<hx::win::SelectScope> selected_;
 };
 
 } // namespace hx::ui::win

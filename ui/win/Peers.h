@@ -3,7 +3,8 @@
 // compares what is shown with the model and changes only what differs.
 #pragma once
 
-#include "support/win/Handles.h"
+#include "base/win/Handles.h"
+#include "base/win/WideText.h"
 #include "ui/Controls.h"
 #include "ui/win/Gdi.h"
 #include "ui/win/WindowBase.h"

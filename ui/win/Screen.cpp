@@ -1,6 +1,6 @@
 #include "ui/Screen.h"
 
-#include "support/win/Handles.h"
+#include "base/win/Resources.h"
 #include "ui/win/Gdi.h"
 
 #include <windows.h>
@@ -22,18 +22,8 @@ Font IconTitleFont() {
 }
 
 std::vector<uint8_t> ReadResource(std::u16string_view name) {
-    const std::u16string n(name);
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC info = FindResourceW(module, hx::win::W(n), MAKEINTRESOURCEW(10)); // RT_RCDATA
-    if (!info)
-        return {};
-    HGLOBAL loaded = LoadResource(module, info);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = SizeofResource(module, info);
-    if (!data || size == 0)
-        return {};
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    return std::vector<uint8_t>(bytes, bytes + size);
+    const std::span<const uint8_t> bytes = hx::win::ResourceBytes(name);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 } // namespace hx::ui

@@ -1,18 +1,20 @@
 #include "ui/win/WindowBase.h"
 
+#include "base/Guard.h"
+
 namespace hx::ui::win {
 
 WindowBase::~WindowBase() {
-    if (hwnd_) {
+    if (window_) {
         // Messages sent while the window goes away no longer reach this object.
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
+        SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
     }
 }
 
-WindowBase* WindowBase::FromWindow(HWND w) {
-    if (!w || reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w, GWLP_WNDPROC)) != &WindowProc)
+WindowBase* WindowBase::FromWindow(HWND w) noexcept {
+    if (!w || reinterpret_cast<WNDPROC>(GetWindowLongPtrW(w, GWLP_WNDPROC)) != &WindowProc) {
         return nullptr;
+    }
     return reinterpret_cast<WindowBase*>(GetWindowLongPtrW(w, GWLP_USERDATA));
 }
 
@@ -20,8 +22,9 @@ bool WindowBase::RegisterClassOnce(const wchar_t* name, HICON big, HICON small, 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, name, &existing))
+    if (GetClassInfoExW(instance, name, &existing)) {
         return true;
+    }
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
@@ -37,9 +40,11 @@ bool WindowBase::RegisterClassOnce(const wchar_t* name, HICON big, HICON small, 
 
 bool WindowBase::Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                         int x, int y, int width, int height, HWND parent, HMENU menuOrId) {
+    // The window procedure takes ownership at WM_NCCREATE; a creation that fails after it
+    // has destroyed the window again, and WM_NCDESTROY has let go.
     CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
                     GetModuleHandleW(nullptr), this);
-    return hwnd_ != nullptr;
+    return static_cast<bool>(window_);
 }
 
 LRESULT CALLBACK WindowBase::WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -47,23 +52,25 @@ LRESULT CALLBACK WindowBase::WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
     if (msg == WM_NCCREATE) {
         self = static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self)
-            self->hwnd_ = w;
+        if (self) {
+            self->window_.reset(w);
+        }
     } else {
         self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(w, GWLP_USERDATA));
     }
-    if (!self)
+    if (!self) {
         return DefWindowProcW(w, msg, wp, lp);
+    }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(w, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
+        self->window_.release();
         return DefWindowProcW(w, msg, wp, lp);
     }
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        return DefWindowProcW(w, msg, wp, lp);
+    LRESULT result = 0;
+    if (Guarded([&] { result = self->HandleMessage(msg, wp, lp); })) {
+        return result;
     }
+    return DefWindowProcW(w, msg, wp, lp); // a failed handler counts as unhandled
 }
 
 } // namespace hx::ui::win

@@ -3,6 +3,8 @@
 // message to it. No exception leaves a window procedure.
 #pragma once
 
+#include "base/win/Handles.h"
+
 #include <windows.h>
 
 namespace hx::ui::win {
@@ -14,10 +16,10 @@ public:
     WindowBase(const WindowBase&) = delete;
     WindowBase& operator=(const WindowBase&) = delete;
 
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const noexcept { return window_.get(); }
 
     // The object behind a window of one of our classes, or null.
-    static WindowBase* FromWindow(HWND w);
+    static WindowBase* FromWindow(HWND w) noexcept;
 
 protected:
     // Registers a class once per process; later calls with the same name do nothing.
@@ -27,12 +29,13 @@ protected:
 
     // Called for every message once the window exists; may throw (treated as unhandled).
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-        return DefWindowProcW(hwnd_, msg, wp, lp);
+        return DefWindowProcW(hwnd(), msg, wp, lp);
     }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    HWND hwnd_ = nullptr;
+    // Owned from WM_NCCREATE; let go at WM_NCDESTROY, when the system destroyed it itself.
+    hx::win::UniqueWindow window_;
 };
 
 } // namespace hx::ui::win

@@ -3,8 +3,8 @@
 
 #include "update/Help.h"
 
-#include "support/win/Handles.h"
-#include "update/InstallerDownload.h"
+#include "base/win/Handles.h"
+#include "base/win/WideText.h"
 
 #include <windows.h>
 
@@ -45,22 +45,12 @@ HtmlHelpAccess& Access() {
 
 void ShowHelpTopicIn(std::u16string_view folder, std::u16string_view helpFileName,
                      std::u16string_view topic) {
-    try {
-        HtmlHelpAccess& access = Access();
-        if (!access.library.Ready([&access] { return access.Load(); })) {
-            return;
-        }
-        const std::u16string path = HelpTopicPath(folder, helpFileName, topic);
-        access.htmlHelpW(GetDesktopWindow(), win::W(path), kDisplayTopic, 0);
-    } catch (...) {
+    HtmlHelpAccess& access = Access();
+    if (!access.library.Ready([&access] { return access.Load(); })) {
+        return;
     }
-}
-
-void ShowHelpTopic(std::u16string_view helpFileName, std::u16string_view topic) {
-    try {
-        ShowHelpTopicIn(ExecutableFolder(), helpFileName, topic);
-    } catch (...) {
-    }
+    const std::u16string path = HelpTopicPath(folder, helpFileName, topic);
+    access.htmlHelpW(GetDesktopWindow(), win::W(path), kDisplayTopic, 0);
 }
 
 } // namespace hx::update

@@ -1,11 +1,15 @@
 #include "update/win/InstallerRun.h"
 
-#include "support/Captions.h"
+#include "base/Paths.h"
+#include "base/win/WideText.h"
+#include "support/Shell.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "update/ProductWindows.h"
 
 #include <shellapi.h>
 
 #include <string>
-#include <vector>
 
 namespace hx::update {
 
@@ -35,52 +39,12 @@ std::int32_t WaitForExit(HANDLE process, const std::function<void()>& processMes
     }
 }
 
-} // namespace
-
-std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters, HWND owner,
-                        const std::function<void()>& processMessages,
-                        const std::function<bool()>& terminationRequested) {
-    try {
-        const std::u16string file(FileNamePart(path));
-        const std::u16string folder(FolderPart(path));
-        const std::u16string params(parameters);
-        SHELLEXECUTEINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = SEE_MASK_NOCLOSEPROCESS;
-        info.hwnd = owner;
-        info.lpVerb = nullptr;
-        info.lpFile = win::W(file);
-        info.lpParameters = win::W(params);
-        info.lpDirectory = folder.empty() ? nullptr : win::W(folder);
-        info.nShow = SW_SHOWNORMAL;
-        if (!ShellExecuteExW(&info) || info.hProcess == nullptr) {
-            return kStartFailed;
-        }
-        const win::UniqueHandle process(info.hProcess);
-        return WaitForExit(process.get(), processMessages, terminationRequested);
-    } catch (...) {
-        return kStartFailed;
-    }
-}
-
-void OpenLink(std::u16string_view target, HWND owner) {
-    try {
-        const std::u16string t(target);
-        ShellExecuteW(owner, L"open", win::W(t), nullptr, nullptr, SW_SHOW);
-    } catch (...) {
-    }
-}
-
-namespace {
-
 class SystemPower final : public PowerCalls {
 public:
     win::UniqueHandle OpenToken(DWORD access) override {
-        HANDLE token = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), access, &token)) {
-            return {};
-        }
-        return win::UniqueHandle(token);
+        win::UniqueHandle token;
+        OpenProcessToken(GetCurrentProcess(), access, token.put());
+        return token;
     }
     bool LookupPrivilege(const wchar_t* name, LUID& luid) override {
         return LookupPrivilegeValueW(nullptr, name, &luid) != 0;
@@ -94,67 +58,75 @@ public:
 
 } // namespace
 
+std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters, HWND owner,
+                        const std::function<void()>& processMessages,
+                        const std::function<bool()>& terminationRequested) {
+    const std::u16string file(FileNamePart(path));
+    const std::u16string folder(FolderPart(path));
+    const std::u16string params(parameters);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = owner;
+    info.lpVerb = nullptr;
+    info.lpFile = win::W(file);
+    info.lpParameters = win::W(params);
+    info.lpDirectory = folder.empty() ? nullptr : win::W(folder);
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info) || info.hProcess == nullptr) {
+        return kStartFailed;
+    }
+    const win::UniqueHandle process(info.hProcess);
+    return WaitForExit(process.get(), processMessages, terminationRequested);
+}
+
 PowerCalls& SystemPowerCalls() {
     static SystemPower calls;
     return calls;
 }
 
 void SetShutdownPrivilege(bool enable, PowerCalls& calls) {
-    try {
-        win::UniqueHandle token = calls.OpenToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
-        if (!token) {
-            return;
-        }
-        TOKEN_PRIVILEGES state{};
-        if (!calls.LookupPrivilege(SE_SHUTDOWN_NAME, state.Privileges[0].Luid)) {
-            return;
-        }
-        state.PrivilegeCount = 1;
-        state.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-        // One privilege's previous state fits a single TOKEN_PRIVILEGES (16 bytes).
-        TOKEN_PRIVILEGES previous{};
-        DWORD returned = 0;
-        calls.AdjustPrivileges(token.get(), state, sizeof previous, &previous, &returned);
-    } catch (...) {
+    win::UniqueHandle token = calls.OpenToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
+    if (!token) {
+        return;
     }
+    TOKEN_PRIVILEGES state{};
+    if (!calls.LookupPrivilege(SE_SHUTDOWN_NAME, state.Privileges[0].Luid)) {
+        return;
+    }
+    state.PrivilegeCount = 1;
+    state.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+    // One privilege's previous state fits a single TOKEN_PRIVILEGES (16 bytes).
+    TOKEN_PRIVILEGES previous{};
+    DWORD returned = 0;
+    calls.AdjustPrivileges(token.get(), state, sizeof previous, &previous, &returned);
 }
 
 void RestartWindows(PowerCalls& calls) {
     SetShutdownPrivilege(true, calls);
-    try {
-        calls.ExitSession(EWX_REBOOT | EWX_FORCE, 0);
-    } catch (...) {
-    }
+    calls.ExitSession(EWX_REBOOT | EWX_FORCE, 0);
     SetShutdownPrivilege(false, calls);
 }
 
-void WindowsInstallSystem::CloseWindowByClass(std::u16string_view className) {
-    try {
-        CloseWindowOfClass(className);
-    } catch (...) {
-    }
+std::u16string WindowsInstallSystem::Caption(std::u16string_view key) {
+    return WindowCaption(window_, key);
+}
+
+int WindowsInstallSystem::ShowMessage(std::u16string_view text, unsigned flags) {
+    return ShowWindowMessage(window_, text, flags);
+}
+
+void WindowsInstallSystem::CloseProductWindows() {
+    update::CloseProductWindows();
 }
 
 std::int32_t WindowsInstallSystem::RunAndWait(std::u16string_view path,
                                               std::u16string_view parameters) {
-    return update::RunAndWait(path, parameters, window_.owner, window_.processMessages,
-                              window_.terminationRequested);
-}
-
-int WindowsInstallSystem::ShowMessage(std::u16string_view text, unsigned flags) {
-    if (window_.showMessage) {
-        return window_.showMessage(text, flags);
-    }
-    std::vector<wchar_t> title(256, L'\0');
-    if (window_.owner) {
-        GetWindowTextW(window_.owner, title.data(), static_cast<int>(title.size()));
-    }
-    const std::u16string body(text);
-    return MessageBoxW(window_.owner, win::W(body), title.data(), flags);
-}
-
-std::u16string WindowsInstallSystem::Caption(std::u16string_view key) {
-    return GetCaption(u"HXUpdateForm", key);
+    ui::Application& application = ui::Application::Instance();
+    return update::RunAndWait(
+        path, parameters, static_cast<HWND>(window_.Handle()),
+        [&application] { application.ProcessMessages(); },
+        [&application] { return application.Terminated(); });
 }
 
 void WindowsInstallSystem::RestartWindows() {
@@ -162,16 +134,12 @@ void WindowsInstallSystem::RestartWindows() {
 }
 
 void WindowsInstallSystem::OpenLink(std::u16string_view target) {
-    update::OpenLink(target, window_.owner);
+    hx::OpenLink(target, window_.Handle());
 }
 
-void InstallUpdate(const InstallerStamp& stamp, bool downloadComplete,
-                   const InstallWindow& window) {
-    try {
-        WindowsInstallSystem system(window);
-        InstallUpdate(InstallerFileName(ExecutableFolder(), stamp), downloadComplete, system);
-    } catch (...) {
-    }
+void InstallUpdate(std::u16string_view installerPath, bool downloadComplete, ui::Form& window) {
+    WindowsInstallSystem system(window);
+    InstallUpdate(installerPath, downloadComplete, system);
 }
 
 } // namespace hx::update

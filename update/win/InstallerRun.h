@@ -1,10 +1,10 @@
-// Windows operations of the install stage: closing a window of another process, the
-// installer run and wait, the shell open of a link, and the forced restart.
+// Windows operations of the install stage: the installer run and wait, the forced restart,
+// and the install stage's system for the update window.
 #pragma once
 
 #include "update/InstallerRun.h"
 
-#include "support/win/Handles.h"
+#include "base/win/Handles.h"
 
 #include <windows.h>
 
@@ -20,9 +20,6 @@ namespace hx::update {
 std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters, HWND owner,
                         const std::function<void()>& processMessages,
                         const std::function<bool()>& terminationRequested);
-
-// Opens a URL or document with the shell's "open" verb, shown; the outcome is not looked at.
-void OpenLink(std::u16string_view target, HWND owner);
 
 // The four system calls of a restart, behind a seam so their sequence can be checked
 // without restarting the machine.
@@ -43,33 +40,20 @@ void SetShutdownPrivilege(bool enable, PowerCalls& calls = SystemPowerCalls());
 // Forced restart: privilege on, restart with force, privilege off; failures ignored.
 void RestartWindows(PowerCalls& calls = SystemPowerCalls());
 
-// What the install stage needs from the update window.
-struct InstallWindow {
-    HWND owner = nullptr;
-    std::function<void()> processMessages;
-    std::function<bool()> terminationRequested;
-    // A message box owned by the window, titled with its caption; returns the answer.
-    // When empty, MessageBoxW with the owner's title is used.
-    std::function<int(std::u16string_view text, unsigned flags)> showMessage;
-};
-
-// InstallSystem on the real system, for the update window.
+// InstallSystem on the real system: `window` owns the prompts and the installer, and the
+// application's messages are processed while the installer runs.
 class WindowsInstallSystem final : public InstallSystem {
 public:
-    explicit WindowsInstallSystem(InstallWindow window) : window_(std::move(window)) {}
-    void CloseWindowByClass(std::u16string_view className) override;
-    std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override;
-    int ShowMessage(std::u16string_view text, unsigned flags) override;
+    explicit WindowsInstallSystem(ui::Form& window) : window_(window) {}
     std::u16string Caption(std::u16string_view key) override;
+    int ShowMessage(std::u16string_view text, unsigned flags) override;
+    void CloseProductWindows() override;
+    std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override;
     void RestartWindows() override;
     void OpenLink(std::u16string_view target) override;
 
 private:
-    InstallWindow window_;
+    ui::Form& window_;
 };
-
-// The install stage for the installer of `stamp` in the executable's folder (steps 1 to
-// 5; the caller then marks step 3 done and terminates the application).
-void InstallUpdate(const InstallerStamp& stamp, bool downloadComplete, const InstallWindow& window);
 
 } // namespace hx::update

@@ -4,6 +4,8 @@
 
 #include "net/HttpClient.h"
 
+#include "tests/net/NetTestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -28,18 +30,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kNginx = "/usr/sbin/nginx";
 constexpr std::int64_t kBigSize = 100 * 1024 * 1024;
-
-std::u16string Wide(const std::string& s) {
-    return std::u16string(s.begin(), s.end());
-}
-
-std::string Narrow(const std::u16string& s) {
-    std::string out;
-    for (char16_t c : s) {
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    }
-    return out;
-}
 
 // FNV-1a over a file, 64-bit.
 std::uint64_t HashFile(const fs::path& path) {
@@ -158,11 +148,11 @@ protected:
     }
 
     static std::u16string Url(const std::string& path) {
-        return Wide("http://127.0.0.1:" + std::to_string(port_) + path);
+        return hx::test::U16("http://127.0.0.1:" + std::to_string(port_) + path);
     }
 
     static THttpClient& Client(THttpClient& client) {
-        client.Request.UserAgent = std::u16string(u"Mozilla/4.0 (compatible; KORVEX)");
+        test::UseDownloadSettings(client);
         return client;
     }
 
@@ -172,7 +162,7 @@ protected:
 };
 
 TEST_F(Nginx, SecondDownloadReusesTheConnectionAndCarriesTheCookie) {
-    THttpClient client(ClientProfile::Download);
+    THttpClient client;
     Client(client);
     const auto first = client.Get(Url("/connection"));
     ASSERT_TRUE(first.has_value());
@@ -182,7 +172,7 @@ TEST_F(Nginx, SecondDownloadReusesTheConnectionAndCarriesTheCookie) {
 }
 
 TEST_F(Nginx, RedirectIsFollowedOnTheSameConnection) {
-    THttpClient client(ClientProfile::Download);
+    THttpClient client;
     Client(client);
     const auto first = client.Get(Url("/connection"));
     MemoryOutputStream body;
@@ -194,7 +184,7 @@ TEST_F(Nginx, RedirectIsFollowedOnTheSameConnection) {
 }
 
 TEST_F(Nginx, ChunkedOutputIsDecodedAndItsFramingCounted) {
-    THttpClient client(ClientProfile::Download);
+    THttpClient client;
     Client(client);
     std::int64_t lastCount = 0;
     client.OnWork = [&](THttpClient&, TWorkMode, std::int64_t count) { lastCount = count; };
@@ -207,7 +197,7 @@ TEST_F(Nginx, ChunkedOutputIsDecodedAndItsFramingCounted) {
 
 TEST_F(Nginx, HundredMebibyteBodyArrivesByteExact) {
     const fs::path target = prefix_ / "download.bin";
-    THttpClient client(ClientProfile::Download);
+    THttpClient client;
     Client(client);
     std::int64_t announced = 0, lastCount = 0, works = 0;
     client.OnWorkBegin = [&](THttpClient&, TWorkMode, std::int64_t max) { announced = max; };
@@ -226,7 +216,7 @@ TEST_F(Nginx, HundredMebibyteBodyArrivesByteExact) {
     EXPECT_EQ(lastCount, kBigSize);
     EXPECT_GE(works, kBigSize / static_cast<std::int64_t>(kBodyBlockSize));
     ASSERT_EQ(fs::file_size(target), static_cast<std::uintmax_t>(kBigSize));
-    EXPECT_EQ(HashFile(target), HashFile(root_ / "big.bin")) << Narrow(target.u16string());
+    EXPECT_EQ(HashFile(target), HashFile(root_ / "big.bin")) << hx::test::Utf8(target.u16string());
     fs::remove(target);
 }
 

@@ -1,15 +1,14 @@
-#include "net/UpdateCheck.h"
+#include "update/UpdateCheck.h"
 
 #include "net/HttpClient.h"
-#include "net/UpdateServer.h"
+#include "update/UpdateServer.h"
 
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 
-namespace hx::net {
+namespace hx::update {
 
 namespace {
 
@@ -24,14 +23,6 @@ constexpr std::array<Marker, 3> kMarkers{{
     {u"KORVEX|2", UpdateVerdict::ManualUpdate},
 }};
 
-// One GET on a client that lives for this request only; empty text on any failure.
-std::u16string FetchAnswer(std::u16string_view url) {
-    auto client = std::make_unique<THttpClient>(ClientProfile::Check);
-    client->Request.UserAgent = std::u16string(kUserAgent);
-    std::optional<std::u16string> body = client->Get(url);
-    return body ? std::move(*body) : std::u16string();
-}
-
 } // namespace
 
 UpdateVerdict VerdictFromAnswer(std::u16string_view answer) {
@@ -44,19 +35,15 @@ UpdateVerdict VerdictFromAnswer(std::u16string_view answer) {
 }
 
 UpdateVerdict CheckForUpdate(std::u16string_view url) {
-    try {
-        return VerdictFromAnswer(FetchAnswer(url));
-    } catch (...) {
-        return UpdateVerdict::CheckFailed;
-    }
+    // A client with the run-time settings, made for this one request and released after it.
+    net::THttpClient client;
+    client.Request.UserAgent = std::u16string(kUserAgent);
+    const std::optional<std::u16string> answer = client.Get(url);
+    return VerdictFromAnswer(answer ? *answer : std::u16string());
 }
 
 UpdateVerdict CheckForUpdate() {
-    try {
-        return CheckForUpdate(UpdateAnswerUrl());
-    } catch (...) {
-        return UpdateVerdict::CheckFailed;
-    }
+    return CheckForUpdate(UpdateAnswerUrl());
 }
 
-} // namespace hx::net
+} // namespace hx::update

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace hx::net {
+namespace hx::update {
 
 std::u16string_view UpdateHost();
 
@@ -20,4 +20,4 @@ std::u16string UpdateAnswerUrl();
 std::u16string InstallerUrl();
 std::u16string DownloadPageUrl();
 
-} // namespace hx::net
+} // namespace hx::update

@@ -1,10 +1,10 @@
-#include "net/UpdateServer.h"
+#include "update/UpdateServer.h"
 
 #ifndef HEXAPLANE_UPDATE_HOST
 #error "HEXAPLANE_UPDATE_HOST must name the maker's web host"
 #endif
 
-namespace hx::net {
+namespace hx::update {
 
 namespace {
 
@@ -32,4 +32,4 @@ std::u16string DownloadPageUrl() {
     return Url(kDownloadPagePath);
 }
 
-} // namespace hx::net
+} // namespace hx::update

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace hx::net {
+namespace hx::update {
 
 enum class UpdateVerdict : std::int32_t {
     CheckFailed = -1,
@@ -25,4 +25,4 @@ UpdateVerdict CheckForUpdate();
 // The same against another URL (tests use a loopback server on a free port).
 UpdateVerdict CheckForUpdate(std::u16string_view url);
 
-} // namespace hx::net
+} // namespace hx::update

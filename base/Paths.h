@@ -1,0 +1,34 @@
+// Splitting file paths and ending folders with a separator. Both '\\' and '/' separate.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace hx {
+
+constexpr bool IsPathSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+
+// The folder part of a path, with its trailing separator; empty when the path has none.
+constexpr std::u16string_view FolderPart(std::u16string_view path) {
+    const std::size_t at = path.find_last_of(u"\\/");
+    return at == std::u16string_view::npos ? std::u16string_view() : path.substr(0, at + 1);
+}
+
+// What follows the last separator (the whole path when there is none).
+constexpr std::u16string_view FileNamePart(std::u16string_view path) {
+    const std::size_t at = path.find_last_of(u"\\/");
+    return at == std::u16string_view::npos ? path : path.substr(at + 1);
+}
+
+// The path with one separator at its end; an empty path stays empty.
+inline std::u16string WithTrailingSeparator(std::u16string_view path) {
+    std::u16string out(path);
+    if (!out.empty() && !IsPathSeparator(out.back())) {
+        out += u'\\';
+    }
+    return out;
+}
+
+} // namespace hx

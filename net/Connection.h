@@ -1,0 +1,57 @@
+// The byte stream the HTTP client talks over: one TCP connection at a time (net/Socket.h)
+// or, in tests and fuzzing, a scripted one. Every wait is bounded by the caller's limit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace hx::net {
+
+// Outcome of a send or receive. `Ended` covers the server's orderly close as well as a
+// connection reset, aborted or shut down: the HTTP layer treats all of them as the end of
+// the connection, distinct from other network errors and from a time-out.
+enum class SocketStatus {
+    Ok,
+    Ended,
+    TimedOut,
+    Error,
+};
+
+// Why a connect attempt failed.
+enum class ConnectStatus {
+    Ok,
+    ResolveFailed, // the name has no IPv4 address
+    Refused,       // the first address refused or could not be reached
+    TimedOut,
+};
+
+struct ReceiveResult {
+    SocketStatus status = SocketStatus::Error;
+    std::size_t count = 0; // bytes received when status is Ok (never 0 then)
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+
+    // Resolves `host` (ASCII name or dotted IPv4) to IPv4 addresses and connects to the first
+    // one only, waiting at most `timeoutMs`. Closes any connection held before.
+    virtual ConnectStatus Connect(const std::string& host, const std::string& port,
+                                  int timeoutMs) = 0;
+    // Sends every byte, in as few writes as the system allows.
+    virtual SocketStatus SendAll(std::span<const std::uint8_t> data) = 0;
+    // Receives up to buffer.size() bytes, waiting at most `timeoutMs` for the first of them.
+    virtual ReceiveResult Receive(std::span<std::uint8_t> buffer, int timeoutMs) = 0;
+    // Waits at most `timeoutMs` until something can be received (data or the connection's
+    // end). False on time-out or when no connection is open.
+    virtual bool WaitReadable(int timeoutMs) = 0;
+    // True when an idle connection can no longer carry a request: the server closed or reset
+    // it, or sent bytes nobody asked for. Never blocks.
+    virtual bool PeerClosedOrDirty() = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+};
+
+} // namespace hx::net

@@ -1,0 +1,16 @@
+// Without a window system there are no installers to delete or run, and the clock of the
+// stamp is not needed: the model only steps through its visuals.
+#include "update/InstallerDownload.h"
+#include "update/InstallerRun.h"
+
+namespace hx::update {
+
+InstallerStamp ReadInstallerStamp() {
+    return {};
+}
+
+void DeleteOldUpdates(std::u16string_view) {}
+
+void InstallUpdate(std::u16string_view, bool, ui::Form&) {}
+
+} // namespace hx::update
