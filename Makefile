@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 TEST_HOST ?= 127.0.0.1:18080
 FUZZ_SECONDS ?= 10
 
-.PHONY: all deps check-packages native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
+.PHONY: all deps check-packages check-layers native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
 
 all: native win32 win64
 
@@ -17,6 +17,10 @@ deps:
 check-packages: deps
 	@scripts/check-packages
 
+# No include runs up the layers, and every one follows a declared CMake dependency.
+check-layers:
+	@scripts/check-layers
+
 build/%/CMakeCache.txt:
 	cmake --preset $* $(if $(filter native win64,$*),-DHEXAPLANE_UPDATE_HOST=$(TEST_HOST)) >/dev/null
 
@@ -26,6 +30,7 @@ native fuzz win32 win64: %: deps build/%/CMakeCache.txt
 test: deps
 	@rm -f build/test-summary
 	$(MAKE) check-packages
+	$(MAKE) check-layers
 	$(MAKE) native
 	$(MAKE) test-native
 	$(MAKE) fuzz
