@@ -1,5 +1,7 @@
 #include "tests/e2e/Driver.h"
 
+#include "base/TextCodecs.h"
+
 #include <tlhelp32.h>
 #include <winternl.h>
 
@@ -15,20 +17,19 @@ using Clock = std::chrono::steady_clock;
 constexpr Duration kPollInterval = 50ms;
 constexpr UINT kMessageTimeoutMs = 5000; // a hung program must not hang the test
 
+// UTF-8 (the build's paths) as wide text.
 std::wstring Widen(std::string_view s) {
-    if (s.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring out(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), out.data(), n);
-    return out;
+    const std::u16string text = DecodeUtf8(s);
+    return std::wstring(text.begin(), text.end());
 }
 
 std::wstring Lower(std::wstring_view s) {
     std::wstring out(s);
-    for (auto& c : out)
-        if (c >= L'A' && c <= L'Z')
+    for (auto& c : out) {
+        if (c >= L'A' && c <= L'Z') {
             c = wchar_t(c + (L'a' - L'A'));
+        }
+    }
     return out;
 }
 
@@ -49,10 +50,12 @@ std::wstring ToWindowsPath(std::wstring path) {
 template <class Predicate> bool PollUntil(Duration timeout, Predicate done) {
     const auto end = Clock::now() + timeout;
     for (;;) {
-        if (done())
+        if (done()) {
             return true;
-        if (Clock::now() >= end)
+        }
+        if (Clock::now() >= end) {
             return false;
+        }
         std::this_thread::sleep_for(kPollInterval);
     }
 }
@@ -60,13 +63,15 @@ template <class Predicate> bool PollUntil(Duration timeout, Predicate done) {
 std::wstring ModuleText(HWND window) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
-                             &length))
+                             &length)) {
         return {};
+    }
     std::wstring text(length + 1, L'\0');
     DWORD_PTR got = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), LPARAM(text.data()), SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &got))
+                             kMessageTimeoutMs, &got)) {
         return {};
+    }
     text.resize(std::min<size_t>(got, length));
     return text;
 }
@@ -79,8 +84,9 @@ std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
     std::wstring out(buffer, n);
-    if (!out.empty() && out.back() != L'\\')
+    if (!out.empty() && out.back() != L'\\') {
         out += L'\\';
+    }
     return out;
 }
 
@@ -91,8 +97,9 @@ std::wstring RelaunchFolder() {
 std::wstring BuiltProgram() {
     wchar_t buffer[32768];
     const DWORD n = GetEnvironmentVariableW(L"HX_E2E_PROGRAM", buffer, 32768);
-    if (n > 0 && n < 32768)
+    if (n > 0 && n < 32768) {
         return ToWindowsPath(std::wstring(buffer, n));
+    }
 #ifdef HX_PROGRAM
     return ToWindowsPath(Widen(HX_PROGRAM));
 #else
@@ -109,13 +116,15 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
     win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
+    if (!file) {
         return std::nullopt;
+    }
     std::string out;
     char chunk[65536];
     DWORD got = 0;
-    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
         out.append(chunk, got);
+    }
     return out;
 }
 
@@ -129,8 +138,9 @@ bool WriteBytes(const std::wstring& path, std::string_view bytes) {
 
 std::optional<FILETIME> LastWriteTime(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         return std::nullopt;
+    }
     return data.ftLastWriteTime;
 }
 
@@ -148,22 +158,26 @@ bool RemoveTree(const std::wstring& folder) {
 
 std::optional<DWORD> WaitForExit(const Process& process, Duration timeout) {
     if (!process.handle ||
-        WaitForSingleObject(process.handle.get(), DWORD(timeout.count())) != WAIT_OBJECT_0)
+        WaitForSingleObject(process.handle.get(), DWORD(timeout.count())) != WAIT_OBJECT_0) {
         return std::nullopt;
+    }
     DWORD code = 0;
-    if (!GetExitCodeProcess(process.handle.get(), &code))
+    if (!GetExitCodeProcess(process.handle.get(), &code)) {
         return std::nullopt;
+    }
     return code;
 }
 
 std::wstring ProcessImagePath(DWORD processId) {
     win::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process)
+    if (!process) {
         return {};
+    }
     wchar_t buffer[32768];
     DWORD size = 32768;
-    if (!QueryFullProcessImageNameW(process.get(), 0, buffer, &size))
+    if (!QueryFullProcessImageNameW(process.get(), 0, buffer, &size)) {
         return {};
+    }
     return std::wstring(buffer, size);
 }
 
@@ -177,8 +191,9 @@ std::optional<std::wstring> ProcessCommandLine(DWORD processId) {
         OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     PROCESS_BASIC_INFORMATION basic{};
     if (!query || !process ||
-        query(process.get(), ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0)
+        query(process.get(), ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0) {
         return std::nullopt;
+    }
     const auto read = [&](const void* at, void* into, size_t size) {
         SIZE_T got = 0;
         return ReadProcessMemory(process.get(), at, into, size, &got) && got == size;
@@ -186,28 +201,33 @@ std::optional<std::wstring> ProcessCommandLine(DWORD processId) {
     PEB peb{};
     RTL_USER_PROCESS_PARAMETERS parameters{};
     if (!read(basic.PebBaseAddress, &peb, sizeof peb) ||
-        !read(peb.ProcessParameters, &parameters, sizeof parameters))
+        !read(peb.ProcessParameters, &parameters, sizeof parameters)) {
         return std::nullopt;
+    }
     std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
-    if (!read(parameters.CommandLine.Buffer, line.data(), line.size() * sizeof(wchar_t)))
+    if (!read(parameters.CommandLine.Buffer, line.data(), line.size() * sizeof(wchar_t))) {
         return std::nullopt;
+    }
     return line;
 }
 
 std::vector<ProcessEntry> ProcessesNamed(std::wstring_view exeName) {
     std::vector<ProcessEntry> out;
     win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
+    if (!snapshot) {
         return out;
+    }
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry)) {
         std::wstring_view name(entry.szExeFile);
-        if (const auto slash = name.find_last_of(L"\\/"); slash != name.npos)
+        if (const auto slash = name.find_last_of(L"\\/"); slash != name.npos) {
             name.remove_prefix(slash + 1);
-        if (Lower(name) == Lower(exeName))
+        }
+        if (Lower(name) == Lower(exeName)) {
             out.push_back({entry.th32ProcessID, entry.th32ParentProcessID, std::wstring(name)});
+        }
     }
     return out;
 }
@@ -234,9 +254,11 @@ std::vector<HWND> TopLevelWindows(std::wstring_view className, DWORD processId) 
     std::vector<HWND> out;
     const std::wstring name(className);
     for (HWND w = FindWindowExW(nullptr, nullptr, name.c_str(), nullptr); w;
-         w = FindWindowExW(nullptr, w, name.c_str(), nullptr))
-        if (processId == 0 || WindowProcess(w) == processId)
+         w = FindWindowExW(nullptr, w, name.c_str(), nullptr)) {
+        if (processId == 0 || WindowProcess(w) == processId) {
             out.push_back(w);
+        }
+    }
     return out;
 }
 
@@ -253,9 +275,11 @@ HWND WaitForWindow(std::wstring_view className, Duration timeout, DWORD processI
 HWND WaitForVisibleWindow(std::wstring_view className, Duration timeout, DWORD processId) {
     HWND found = nullptr;
     PollUntil(timeout, [&] {
-        for (HWND w : TopLevelWindows(className, processId))
-            if (IsWindowVisible(w))
+        for (HWND w : TopLevelWindows(className, processId)) {
+            if (IsWindowVisible(w)) {
                 found = w;
+            }
+        }
         return found != nullptr;
     });
     return found;
@@ -277,8 +301,9 @@ Control ReadControl(HWND window) {
     GetWindowRect(window, &c.bounds);
     MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&c.bounds), 2);
     DWORD_PTR font = 0;
-    if (SendMessageTimeoutW(window, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &font))
+    if (SendMessageTimeoutW(window, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &font)) {
         c.font = reinterpret_cast<HFONT>(font);
+    }
     return c;
 }
 
@@ -292,21 +317,25 @@ std::vector<Control> Controls(HWND parent) {
         },
         LPARAM(&windows));
     std::vector<Control> out;
-    for (HWND w : windows)
+    for (HWND w : windows) {
         out.push_back(ReadControl(w));
+    }
     return out;
 }
 
 std::optional<Control> FindControlByText(HWND parent, std::wstring_view text) {
-    for (auto& c : Controls(parent))
-        if (c.text == text)
+    for (auto& c : Controls(parent)) {
+        if (c.text == text) {
             return c;
+        }
+    }
     return std::nullopt;
 }
 
 std::optional<Control> FindControlById(HWND parent, int id) {
-    if (HWND w = GetDlgItem(parent, id))
+    if (HWND w = GetDlgItem(parent, id)) {
         return ReadControl(w);
+    }
     return std::nullopt;
 }
 
@@ -318,30 +347,35 @@ void Click(HWND button) {
 
 std::optional<MessageBoxInfo> WaitForMessageBox(Duration timeout, DWORD processId) {
     HWND box = WaitForWindow(L"#32770", timeout, processId);
-    if (!box)
+    if (!box) {
         return std::nullopt;
+    }
     MessageBoxInfo info;
     info.window = box;
     info.processId = WindowProcess(box);
     info.caption = ModuleText(box);
-    if (HWND text = GetDlgItem(box, 0xFFFF))
+    if (HWND text = GetDlgItem(box, 0xFFFF)) {
         info.text = ModuleText(text);
+    }
     info.owner = GetWindow(box, GW_OWNER);
     for (int id = IDOK; id <= IDCONTINUE; ++id) {
         HWND button = GetDlgItem(box, id);
-        if (!button || !IsWindowVisible(button))
+        if (!button || !IsWindowVisible(button)) {
             continue;
+        }
         info.buttons.push_back(id);
-        if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+        if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
             info.defaultButton = id;
+        }
     }
     return info;
 }
 
 bool Answer(const MessageBoxInfo& box, int buttonId) {
     HWND button = GetDlgItem(box.window, buttonId);
-    if (!button)
+    if (!button) {
         return false;
+    }
     Click(button);
     return true;
 }
@@ -371,14 +405,16 @@ Session::~Session() {
 
 Process Session::Start(const std::wstring& program, std::wstring_view arguments) {
     std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty())
+    if (!arguments.empty()) {
         commandLine += L" " + std::wstring(arguments);
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED, nullptr, installFolder_.c_str(), &startup, &info))
+                        CREATE_SUSPENDED, nullptr, installFolder_.c_str(), &startup, &info)) {
         return {};
+    }
     win::UniqueHandle thread(info.hThread);
     Process process{win::UniqueHandle(info.hProcess), info.dwProcessId};
     AssignProcessToJobObject(job_.get(), process.handle.get());
@@ -387,16 +423,18 @@ Process Session::Start(const std::wstring& program, std::wstring_view arguments)
 }
 
 void Session::KillLeftovers() {
-    if (job_)
+    if (job_) {
         TerminateJobObject(job_.get(), 1);
+    }
     // Copies started through the shell may have left the job; find them by their file.
     const auto ours = [&](DWORD id) {
         const std::wstring image = ProcessImagePath(id);
         return StartsWithNoCase(image, installFolder_) || StartsWithNoCase(image, RelaunchFolder());
     };
     for (const auto& p : ProcessesNamed(kProgramName)) {
-        if (!ours(p.id))
+        if (!ours(p.id)) {
             continue;
+        }
         win::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, p.id));
         if (process) {
             TerminateProcess(process.get(), 1);
@@ -404,9 +442,11 @@ void Session::KillLeftovers() {
         }
     }
     PollUntil(10s, [&] {
-        for (const auto& p : ProcessesNamed(kProgramName))
-            if (ours(p.id))
+        for (const auto& p : ProcessesNamed(kProgramName)) {
+            if (ours(p.id)) {
                 return false;
+            }
+        }
         return true;
     });
 }

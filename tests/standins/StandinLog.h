@@ -3,6 +3,8 @@
 // share one log).
 #pragma once
 
+#include "base/TextCodecs.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,15 +18,9 @@ inline std::wstring Environment(const wchar_t* name) {
     return n == 0 || n >= 4096 ? std::wstring() : std::wstring(buffer, n);
 }
 
+// Wide text is UTF-16 on Windows.
 inline std::string Utf8(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
+    return EncodeUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
 }
 
 inline void AppendLine(const wchar_t* logVariable, std::wstring_view line) {

@@ -35,7 +35,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-
 std::wstring FullPath(const std::wstring& path) {
     wchar_t buffer[4096];
     const DWORD n = GetFullPathNameW(path.c_str(), 4096, buffer, nullptr);
@@ -63,7 +62,6 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
     }
     return lines;
 }
-
 
 // Processes this thread's messages, as the update window does during its waits.
 void PumpMessages() {
@@ -187,13 +185,34 @@ TEST_F(Flow, InstallerExitCodesComeBackAsSigned32BitNumbers) {
     const std::wstring installer = PlaceInstaller();
     for (const wchar_t* code : {L"0", L"2", L"99", L"0xC0000005", L"259"}) {
         SetEnvironmentVariableW(L"HX_INSTALLER_EXIT", code);
-        EXPECT_EQ(Run(installer), std::int32_t(std::wcstoul(code, nullptr, 0))) << test::Narrow(code);
+        EXPECT_EQ(Run(installer), std::int32_t(std::wcstoul(code, nullptr, 0)))
+            << test::Narrow(code);
     }
     // The installer got the fixed parameters and its own folder as working folder.
     const std::string args = "args /NORESTART /RESTARTEXITCODE=99";
     const std::string folder = "folder " + test::Narrow(FolderWithoutSeparator());
     EXPECT_EQ(ReadLines(log_),
               (Lines{args, folder, args, folder, args, folder, args, folder, args, folder}));
+}
+
+// A visible top-level dialog of this process (a message box is one), or null.
+HWND OwnDialog() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t name[16] = L"";
+            GetClassNameW(window, name, 16);
+            if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
+                IsWindowVisible(window)) {
+                *reinterpret_cast<HWND*>(found) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 // Answers the shell's own error boxes (a start failure shows one, as on Windows) from
@@ -210,21 +229,11 @@ public:
 private:
     void Loop() {
         while (!stop_) {
-            EnumWindows(
-                [](HWND window, LPARAM self) -> BOOL {
-                    DWORD process = 0;
-                    GetWindowThreadProcessId(window, &process);
-                    wchar_t name[16] = L"";
-                    GetClassNameW(window, name, 16);
-                    if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
-                        IsWindowVisible(window)) {
-                        PostMessageW(window, WM_COMMAND, IDOK, 0);
-                        ++reinterpret_cast<ShellErrorBoxes*>(self)->answered_;
-                        Sleep(200);
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(this));
+            if (HWND box = OwnDialog()) {
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                ++answered_;
+                Sleep(200);
+            }
             Sleep(50);
         }
     }
@@ -481,28 +490,9 @@ HWND FindHelpWindow() {
     return FindWindowW(L"HH Parent", nullptr);
 }
 
-// Any top-level dialog of this process (a message box would be one).
-bool OwnDialogShown() {
-    bool found = false;
-    EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            wchar_t name[64] = L"";
-            GetClassNameW(window, name, 64);
-            if (process == GetCurrentProcessId() && std::wstring(name) == L"#32770" &&
-                IsWindowVisible(window)) {
-                *reinterpret_cast<bool*>(found) = true;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 TEST_F(Flow, HelpOpensTheHelpFilesWindowAndAMissingFileShowsNothing) {
     ShowHelpTopicIn(test::U16(folder_), kHelpFileName, kUpdateHelpTopic);
-    EXPECT_FALSE(WaitFor([] { return FindHelpWindow() != nullptr || OwnDialogShown(); }, 2s));
+    EXPECT_FALSE(WaitFor([] { return FindHelpWindow() != nullptr || OwnDialog() != nullptr; }, 2s));
 
     ASSERT_TRUE(Exists(BuildFolder() + L"Hexaplane.chm"));
     ShowHelpTopicIn(test::U16(BuildFolder()), kHelpFileName, kUpdateHelpTopic);
