@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 TEST_HOST ?= 127.0.0.1:18080
 FUZZ_SECONDS ?= 10
 
-.PHONY: all deps check-packages check-layers native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
+.PHONY: all deps check-packages check-layers check-format native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
 
 all: native win32 win64
 
@@ -31,6 +31,7 @@ test: deps
 	@rm -f build/test-summary
 	$(MAKE) check-packages
 	$(MAKE) check-layers
+	$(MAKE) check-format
 	$(MAKE) native
 	$(MAKE) test-native
 	$(MAKE) fuzz
@@ -59,8 +60,12 @@ fuzz-long: fuzz
 demo: deps native win64
 	scripts/demo
 
+# One style, settled in .clang-format (braces on every body need clang-format 15).
 format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	git ls-files '*.cpp' '*.h' | xargs clang-format-15 -i
+
+check-format: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format-15 --dry-run -Werror && echo "check-format: the tree follows .clang-format"
 
 clean:
 	rm -rf build

@@ -11,28 +11,33 @@ namespace {
 // Index just past `count` path components (each with its separator) from `pos`.
 std::size_t SkipComponents(std::u16string_view p, std::size_t pos, int count) {
     for (int i = 0; i < count && pos < p.size(); ++i) {
-        while (pos < p.size() && !IsPathSeparator(p[pos]))
+        while (pos < p.size() && !IsPathSeparator(p[pos])) {
             ++pos;
-        if (pos < p.size())
+        }
+        if (pos < p.size()) {
             ++pos;
+        }
     }
     return pos;
 }
 
 // Length of the part of the path that names a root and can never be created.
 std::size_t RootLength(std::u16string_view p) {
-    if (p.size() >= 4 && IsPathSeparator(p[0]) && IsPathSeparator(p[1]) && (p[2] == u'?' || p[2] == u'.') &&
-        IsPathSeparator(p[3])) {
+    if (p.size() >= 4 && IsPathSeparator(p[0]) && IsPathSeparator(p[1]) &&
+        (p[2] == u'?' || p[2] == u'.') && IsPathSeparator(p[3])) {
         const std::u16string_view rest = p.substr(4);
         if (rest.size() >= 4 && EqualsNoCase(rest.substr(0, 3), u"UNC") &&
-            IsPathSeparator(rest[3]))
+            IsPathSeparator(rest[3])) {
             return SkipComponents(p, 8, 2); // \\?\UNC\server\share\ .
-        return SkipComponents(p, 4, 1);     // \\?\C:\ .
+        }
+        return SkipComponents(p, 4, 1); // \\?\C:\ .
     }
-    if (p.size() >= 2 && IsPathSeparator(p[0]) && IsPathSeparator(p[1]))
+    if (p.size() >= 2 && IsPathSeparator(p[0]) && IsPathSeparator(p[1])) {
         return SkipComponents(p, 2, 2); // \\server\share\ .
-    if (p.size() >= 2 && p[1] == u':')
+    }
+    if (p.size() >= 2 && p[1] == u':') {
         return p.size() >= 3 && IsPathSeparator(p[2]) ? 3 : 2;
+    }
     return !p.empty() && IsPathSeparator(p[0]) ? 1 : 0;
 }
 
@@ -44,8 +49,9 @@ bool IsUpdateSwitch(std::span<const std::u16string> arguments) {
 }
 
 std::u16string RelaunchFolder(std::u16string_view tempFolder) {
-    if (tempFolder.empty())
+    if (tempFolder.empty()) {
         return {};
+    }
     return WithTrailingSeparator(tempFolder) + std::u16string(kRelaunchSubfolder);
 }
 
@@ -54,10 +60,12 @@ std::vector<std::u16string> FoldersToCreate(std::u16string_view folder) {
     std::size_t pos = RootLength(folder);
     while (pos < folder.size()) {
         std::size_t end = pos;
-        while (end < folder.size() && !IsPathSeparator(folder[end]))
+        while (end < folder.size() && !IsPathSeparator(folder[end])) {
             ++end;
-        if (end > pos) // doubled separators name no folder
+        }
+        if (end > pos) { // doubled separators name no folder
             out.emplace_back(folder.substr(0, end));
+        }
         pos = end + 1;
     }
     return out;
@@ -65,15 +73,15 @@ std::vector<std::u16string> FoldersToCreate(std::u16string_view folder) {
 
 RefusalMessage AdministratorRefusal(std::u16string_view windowName, const CaptionLookup& lookup) {
     const auto caption = [&](std::u16string_view key) { return lookup(windowName, key); };
-    return {caption(windowName),
-            update::PromptText(update::Prompt::AdministratorRefusal, caption),
+    return {caption(windowName), update::PromptText(update::Prompt::AdministratorRefusal, caption),
             update::PromptFlags(update::Prompt::AdministratorRefusal)};
 }
 
 Course RunStartUp(std::span<const std::u16string> arguments, StartUpSystem& system) {
     // The single-window rule comes first, whatever the arguments say.
-    if (system.FindAndActivateWindow(kUpdateFormClass, true))
+    if (system.FindAndActivateWindow(kUpdateFormClass, true)) {
         return Course::ActivatedExisting;
+    }
     if (IsUpdateSwitch(arguments)) {
         system.RunInPlace();
         return Course::RanInPlace;
@@ -82,11 +90,14 @@ Course RunStartUp(std::span<const std::u16string> arguments, StartUpSystem& syst
     const std::u16string self = system.ExecutablePath();
     const std::u16string fileName(FileNamePart(self));
     const std::u16string folder(FolderPart(self));
-    if (target.empty() || fileName.empty())
+    if (target.empty() || fileName.empty()) {
         return Course::NoRelaunch;
-    if (!system.FolderExists(target))
-        for (const auto& folder : FoldersToCreate(target))
+    }
+    if (!system.FolderExists(target)) {
+        for (const auto& folder : FoldersToCreate(target)) {
             system.CreateFolder(folder);
+        }
+    }
     // Results are not examined: a failed copy still starts whatever the folder holds.
     const std::u16string helpFile(update::kHelpFileName);
     system.CopyFileOver(self, target + fileName);

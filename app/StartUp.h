@@ -36,9 +36,11 @@ std::vector<std::u16string> FoldersToCreate(std::u16string_view folder);
 // plays no part unless the equality looks at it.
 template <class Group, class Id, class Equal>
 std::optional<std::size_t> FindGroup(std::span<const Group> groups, const Id& wanted, Equal equal) {
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        if (equal(groups[i], wanted))
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (equal(groups[i], wanted)) {
             return i;
+        }
+    }
     return std::nullopt;
 }
 

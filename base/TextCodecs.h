@@ -60,10 +60,11 @@ inline std::u16string DecodeUtf8(std::span<const uint8_t> s) {
             cp = (cp << 6) | (s[i++] & 0x3F);
             lower = 0x80, upper = 0xBF;
         }
-        if (ok)
+        if (ok) {
             utf8_detail::Append(out, cp);
-        else
+        } else {
             out.push_back(u'\uFFFD');
+        }
     }
     return out;
 }
@@ -112,8 +113,9 @@ inline std::u16string DecodeWindows1252(std::span<const uint8_t> bytes) {
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::u16string out;
     out.reserve(bytes.size());
-    for (uint8_t b : bytes)
+    for (uint8_t b : bytes) {
         out.push_back(b >= 0x80 && b <= 0x9F ? kHigh[b - 0x80] : char16_t(b));
+    }
     return out;
 }
 

@@ -6,24 +6,29 @@ namespace hx::net {
 
 std::optional<int64_t> ParseChunkSize(std::u16string_view line) {
     std::u16string_view text = TrimBlanks(line.substr(0, line.find(u';')));
-    if (text.empty())
+    if (text.empty()) {
         return 0;
+    }
     for (char16_t c : text) {
         bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-        if (!hex)
+        if (!hex) {
             return 0; // not a number: counts as the last chunk
+        }
     }
-    while (text.size() > 1 && text.front() == u'0')
+    while (text.size() > 1 && text.front() == u'0') {
         text.remove_prefix(1);
-    if (text.size() > kMaxChunkSizeDigits)
+    }
+    if (text.size() > kMaxChunkSizeDigits) {
         return std::nullopt;
+    }
     int64_t size = 0;
     for (char16_t c : text) {
         int digit = c <= u'9' ? c - u'0' : (AsciiLower(c) - u'a' + 10);
         size = size * 16 + digit;
     }
-    if (size > kMaxChunkSize)
+    if (size > kMaxChunkSize) {
         return std::nullopt;
+    }
     return size;
 }
 
@@ -36,24 +41,27 @@ size_t ChunkedDecoder::Feed(std::span<const uint8_t> in, std::vector<uint8_t>& d
             dataOut.insert(dataOut.end(), in.begin() + pos, in.begin() + pos + n);
             pos += n;
             remaining_ -= static_cast<int64_t>(n);
-            if (remaining_ == 0)
+            if (remaining_ == 0) {
                 state_ = State::DataEnd;
+            }
             continue;
         }
         size_t before = pos;
         auto status =
             lines_.Take(in, pos, state_ == State::SizeLine ? kMaxChunkSizeLine : kMaxHeadLine);
-        if (state_ == State::Trailer)
+        if (state_ == State::Trailer) {
             trailerBytes_ += pos - before;
+        }
         if (status == LineReader::Status::TooLong || trailerBytes_ > kMaxHeadBytes) {
             state_ = State::Failed;
         } else if (status == LineReader::Status::Line) {
-            if (state_ == State::SizeLine)
+            if (state_ == State::SizeLine) {
                 TakeSizeLine(lines_.line());
-            else if (state_ == State::DataEnd)
+            } else if (state_ == State::DataEnd) {
                 state_ = State::SizeLine; // the line end after the data is dropped
-            else
+            } else {
                 TakeTrailerLine(lines_.line());
+            }
         }
     }
     return pos;
@@ -80,13 +88,15 @@ void ChunkedDecoder::TakeTrailerLine(const std::u16string& line) {
         state_ = State::Failed;
         return;
     }
-    if (auto header = ParseHeaderLine(line))
+    if (auto header = ParseHeaderLine(line)) {
         trailers_.Add(std::move(*header));
+    }
 }
 
 void ChunkedDecoder::ConnectionEnded() {
-    if (state_ != State::Done)
+    if (state_ != State::Done) {
         state_ = State::Failed;
+    }
 }
 
 void ChunkedDecoder::Reset() {

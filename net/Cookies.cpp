@@ -24,8 +24,9 @@ bool IsDateDelimiter(char16_t c) {
 bool Digits(std::u16string_view text, size_t& pos, size_t min, size_t max, int& value) {
     size_t start = pos;
     value = 0;
-    while (pos < text.size() && IsDigit(text[pos]) && pos - start < max)
+    while (pos < text.size() && IsDigit(text[pos]) && pos - start < max) {
         value = value * 10 + (text[pos++] - u'0');
+    }
     return pos - start >= min;
 }
 
@@ -36,10 +37,12 @@ bool EndsNumber(std::u16string_view token, size_t pos) {
 
 bool MatchTime(std::u16string_view t, int& h, int& m, int& s) {
     size_t pos = 0;
-    if (!Digits(t, pos, 1, 2, h) || pos >= t.size() || t[pos++] != u':')
+    if (!Digits(t, pos, 1, 2, h) || pos >= t.size() || t[pos++] != u':') {
         return false;
-    if (!Digits(t, pos, 1, 2, m) || pos >= t.size() || t[pos++] != u':')
+    }
+    if (!Digits(t, pos, 1, 2, m) || pos >= t.size() || t[pos++] != u':') {
         return false;
+    }
     return Digits(t, pos, 1, 2, s) && EndsNumber(t, pos);
 }
 
@@ -52,11 +55,12 @@ bool MatchMonth(std::u16string_view t, int& month) {
     static constexpr std::u16string_view kMonths[] = {u"jan", u"feb", u"mar", u"apr",
                                                       u"may", u"jun", u"jul", u"aug",
                                                       u"sep", u"oct", u"nov", u"dec"};
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 12; ++i) {
         if (StartsWithNoCase(t, kMonths[i])) {
             month = i + 1;
             return true;
         }
+    }
     return false;
 }
 
@@ -97,17 +101,21 @@ int64_t AddSeconds(int64_t now, int64_t delta) {
 }
 
 std::optional<int64_t> ParseMaxAge(std::u16string_view v, int64_t now) {
-    if (v.empty() || !(IsDigit(v[0]) || v[0] == u'-'))
+    if (v.empty() || !(IsDigit(v[0]) || v[0] == u'-')) {
         return std::nullopt;
+    }
     bool negative = v[0] == u'-';
     std::u16string_view digits = negative ? v.substr(1) : v;
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit))
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit)) {
         return std::nullopt;
+    }
     int64_t delta = 0;
-    for (char16_t c : digits)
+    for (char16_t c : digits) {
         delta = delta > (kLatest - 9) / 10 ? kLatest : delta * 10 + (c - u'0');
-    if (negative || delta == 0)
+    }
+    if (negative || delta == 0) {
         return kEarliest;
+    }
     return AddSeconds(now, delta);
 }
 
@@ -120,16 +128,19 @@ void ParseAttribute(std::u16string_view av, const Url& url, int64_t now, ParsedC
     name = TrimBlanks(name);
     value = TrimBlanks(value);
     if (EqualsNoCase(name, u"expires")) {
-        if (auto time = ParseCookieDate(value))
+        if (auto time = ParseCookieDate(value)) {
             out.attributes.push_back({Attribute::Expires, {}, *time});
+        }
     } else if (EqualsNoCase(name, u"max-age")) {
-        if (auto time = ParseMaxAge(value, now))
+        if (auto time = ParseMaxAge(value, now)) {
             out.attributes.push_back({Attribute::MaxAge, {}, *time});
+        }
     } else if (EqualsNoCase(name, u"domain")) {
         // An empty Domain is ignored entirely, as the RFC recommends.
         if (!value.empty()) {
-            if (value[0] == u'.')
+            if (value[0] == u'.') {
                 value.remove_prefix(1);
+            }
             out.attributes.push_back({Attribute::Domain, AsciiLower(value), 0});
         }
     } else if (EqualsNoCase(name, u"path")) {
@@ -147,13 +158,15 @@ std::optional<ParsedCookie> ParseSetCookie(std::u16string_view text, const Url& 
     size_t semicolon = text.find(u';');
     std::u16string_view pair = text.substr(0, semicolon);
     size_t eq = pair.find(u'=');
-    if (eq == pair.npos)
+    if (eq == pair.npos) {
         return std::nullopt;
+    }
     ParsedCookie cookie;
     cookie.name = std::u16string(TrimBlanks(pair.substr(0, eq)));
     cookie.value = std::u16string(TrimBlanks(pair.substr(eq + 1)));
-    if (cookie.name.empty())
+    if (cookie.name.empty()) {
         return std::nullopt;
+    }
     std::u16string_view rest =
         semicolon == text.npos ? std::u16string_view{} : text.substr(semicolon + 1);
     while (!rest.empty()) {
@@ -165,17 +178,21 @@ std::optional<ParsedCookie> ParseSetCookie(std::u16string_view text, const Url& 
 }
 
 const Attribute* Last(const ParsedCookie& c, Attribute::Kind kind) {
-    for (auto it = c.attributes.rbegin(); it != c.attributes.rend(); ++it)
-        if (it->kind == kind)
+    for (auto it = c.attributes.rbegin(); it != c.attributes.rend(); ++it) {
+        if (it->kind == kind) {
             return &*it;
+        }
+    }
     return nullptr;
 }
 
 bool IsIpAddress(std::u16string_view host) {
-    if (host.find(u':') != host.npos || (!host.empty() && host[0] == u'['))
+    if (host.find(u':') != host.npos || (!host.empty() && host[0] == u'[')) {
         return true; // IPv6 literal
-    if (host.empty())
+    }
+    if (host.empty()) {
         return false;
+    }
     // IPv4 in dotted form: digits and dots only, ending in a digit.
     return std::all_of(host.begin(), host.end(),
                        [](char16_t c) { return IsDigit(c) || c == u'.'; }) &&
@@ -189,39 +206,48 @@ std::optional<int64_t> ParseCookieDate(std::u16string_view text) {
     int hour = 0, minute = 0, second = 0, day = 0, month = 0, year = 0;
     size_t pos = 0;
     while (pos < text.size()) {
-        while (pos < text.size() && IsDateDelimiter(text[pos]))
+        while (pos < text.size() && IsDateDelimiter(text[pos])) {
             ++pos;
+        }
         size_t start = pos;
-        while (pos < text.size() && !IsDateDelimiter(text[pos]))
+        while (pos < text.size() && !IsDateDelimiter(text[pos])) {
             ++pos;
+        }
         std::u16string_view token = text.substr(start, pos - start);
-        if (token.empty())
+        if (token.empty()) {
             break;
-        if (!foundTime && MatchTime(token, hour, minute, second))
+        }
+        if (!foundTime && MatchTime(token, hour, minute, second)) {
             foundTime = true;
-        else if (!foundDay && MatchNumber(token, 1, 2, day))
+        } else if (!foundDay && MatchNumber(token, 1, 2, day)) {
             foundDay = true;
-        else if (!foundMonth && MatchMonth(token, month))
+        } else if (!foundMonth && MatchMonth(token, month)) {
             foundMonth = true;
-        else if (!foundYear && MatchNumber(token, 2, 4, year))
+        } else if (!foundYear && MatchNumber(token, 2, 4, year)) {
             foundYear = true;
+        }
     }
-    if (year >= 70 && year <= 99)
+    if (year >= 70 && year <= 99) {
         year += 1900;
-    else if (year >= 0 && year <= 69)
+    } else if (year >= 0 && year <= 69) {
         year += 2000;
-    if (!foundTime || !foundDay || !foundMonth || !foundYear)
+    }
+    if (!foundTime || !foundDay || !foundMonth || !foundYear) {
         return std::nullopt;
-    if (day < 1 || day > 31 || year < 1601 || hour > 23 || minute > 59 || second > 59)
+    }
+    if (day < 1 || day > 31 || year < 1601 || hour > 23 || minute > 59 || second > 59) {
         return std::nullopt;
-    if (day > DaysInMonth(year, month))
+    }
+    if (day > DaysInMonth(year, month)) {
         return std::nullopt;
+    }
     return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
 }
 
 bool DomainMatches(std::u16string_view string, std::u16string_view domain) {
-    if (string == domain)
+    if (string == domain) {
         return true;
+    }
     return string.size() > domain.size() && !domain.empty() &&
            string.substr(string.size() - domain.size()) == domain &&
            string[string.size() - domain.size() - 1] == u'.' && !IsIpAddress(string);
@@ -230,17 +256,20 @@ bool DomainMatches(std::u16string_view string, std::u16string_view domain) {
 std::u16string DefaultCookiePath(const Url& url) {
     // The directory of path + document is url.path; without its final '/' unless it is "/".
     const std::u16string& dir = url.path;
-    if (dir.size() <= 1 || dir[0] != u'/')
+    if (dir.size() <= 1 || dir[0] != u'/') {
         return u"/";
+    }
     return dir.substr(0, dir.size() - 1);
 }
 
 bool PathMatches(std::u16string_view requestPath, std::u16string_view cookiePath) {
-    if (requestPath == cookiePath)
+    if (requestPath == cookiePath) {
         return true;
+    }
     if (requestPath.size() <= cookiePath.size() ||
-        requestPath.substr(0, cookiePath.size()) != cookiePath)
+        requestPath.substr(0, cookiePath.size()) != cookiePath) {
         return false;
+    }
     return cookiePath.back() == u'/' || requestPath[cookiePath.size()] == u'/';
 }
 
@@ -256,12 +285,14 @@ void CookieStore::SetClock(Clock clock) {
 }
 
 void CookieStore::Store(std::u16string_view setCookieValue, const Url& requestUrl) {
-    if (setCookieValue.size() > kMaxCookieBytes)
+    if (setCookieValue.size() > kMaxCookieBytes) {
         return;
+    }
     const int64_t now = clock_();
     auto parsed = ParseSetCookie(setCookieValue, requestUrl, now);
-    if (!parsed)
+    if (!parsed) {
         return;
+    }
 
     Cookie cookie;
     cookie.name = std::move(parsed->name);
@@ -281,13 +312,15 @@ void CookieStore::Store(std::u16string_view setCookieValue, const Url& requestUr
     // suffix, as the storage model's step 5 treats those: allowed only as the host itself,
     // and then host-only.
     if (domain && domain->text.find(u'.') == std::u16string::npos) {
-        if (domain->text != host)
+        if (domain->text != host) {
             return;
+        }
         domain = nullptr;
     }
     if (domain && !domain->text.empty()) {
-        if (!DomainMatches(host, domain->text))
+        if (!DomainMatches(host, domain->text)) {
             return;
+        }
         cookie.hostOnly = false;
         cookie.domain = domain->text;
     } else {
@@ -320,21 +353,25 @@ std::u16string CookieStore::CookieHeader(const Url& requestUrl) {
     std::vector<Cookie*> chosen;
     for (auto& c : cookies_) {
         bool domainOk = c.hostOnly ? host == c.domain : DomainMatches(host, c.domain);
-        if (domainOk && PathMatches(path, c.path) && (!c.secure || secureChannel))
+        if (domainOk && PathMatches(path, c.path) && (!c.secure || secureChannel)) {
             chosen.push_back(&c);
+        }
     }
     std::stable_sort(chosen.begin(), chosen.end(), [](const Cookie* a, const Cookie* b) {
-        if (a->path.size() != b->path.size())
+        if (a->path.size() != b->path.size()) {
             return a->path.size() > b->path.size();
-        if (a->creation != b->creation)
+        }
+        if (a->creation != b->creation) {
             return a->creation < b->creation;
+        }
         return a->sequence < b->sequence;
     });
     std::u16string header;
     for (Cookie* c : chosen) {
         c->lastAccess = now;
-        if (!header.empty())
+        if (!header.empty()) {
             header += u"; ";
+        }
         header += c->name + u"=" + c->value;
     }
     return header;
@@ -348,20 +385,25 @@ void CookieStore::EnforceCaps(const std::u16string& domain) {
     // Least recently used first, then the oldest.
     auto evictOne = [this](auto&& eligible) {
         auto victim = cookies_.end();
-        for (auto it = cookies_.begin(); it != cookies_.end(); ++it)
+        for (auto it = cookies_.begin(); it != cookies_.end(); ++it) {
             if (eligible(*it) &&
                 (victim == cookies_.end() || it->lastAccess < victim->lastAccess ||
-                 (it->lastAccess == victim->lastAccess && it->sequence < victim->sequence)))
+                 (it->lastAccess == victim->lastAccess && it->sequence < victim->sequence))) {
                 victim = it;
-        if (victim != cookies_.end())
+            }
+        }
+        if (victim != cookies_.end()) {
             cookies_.erase(victim);
+        }
     };
     auto sameDomain = [&domain](const Cookie& c) { return c.domain == domain; };
     while (static_cast<size_t>(std::count_if(cookies_.begin(), cookies_.end(), sameDomain)) >
-           kMaxCookiesPerDomain)
+           kMaxCookiesPerDomain) {
         evictOne(sameDomain);
-    while (cookies_.size() > kMaxCookiesTotal)
+    }
+    while (cookies_.size() > kMaxCookiesTotal) {
         evictOne([](const Cookie&) { return true; });
+    }
 }
 
 } // namespace hx::net

@@ -520,7 +520,7 @@ THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, bool redirectStatus) 
     ChunkedFraming chunks(head_.headers());
     LengthFraming announced(length.value_or(0));
     ToEndFraming toEnd;
-    Framing& framing = chunked ? static_cast<Framing&>(chunks)
+    Framing& framing = chunked  ? static_cast<Framing&>(chunks)
                        : length ? static_cast<Framing&>(announced)
                                 : static_cast<Framing&>(toEnd);
     const BodyOutcome outcome = ReadFramed(sink, framing);
@@ -561,9 +561,8 @@ THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing) {
                 }
             }
             const auto pending = buffer_.Pending();
-            const std::size_t used =
-                framing.Take(pending.first(std::min(pending.size(), kBodyBlockSize - counted)),
-                             block_);
+            const std::size_t used = framing.Take(
+                pending.first(std::min(pending.size(), kBodyBlockSize - counted)), block_);
             buffer_.Consume(used);
             counted += used;
         }

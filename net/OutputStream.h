@@ -1,5 +1,5 @@
-#pragma once
 // A seekable byte stream open for writing: where `THttpClient::Get` puts a body.
+#pragma once
 
 #include <cstdint>
 #include <memory>

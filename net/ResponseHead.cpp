@@ -3,17 +3,21 @@
 namespace hx::net {
 
 const std::u16string* HeaderList::Find(std::u16string_view name) const {
-    for (const auto& h : items)
-        if (EqualsNoCase(h.name, name))
+    for (const auto& h : items) {
+        if (EqualsNoCase(h.name, name)) {
             return &h.value;
+        }
+    }
     return nullptr;
 }
 
 std::vector<std::u16string> HeaderList::All(std::u16string_view name) const {
     std::vector<std::u16string> values;
-    for (const auto& h : items)
-        if (EqualsNoCase(h.name, name))
+    for (const auto& h : items) {
+        if (EqualsNoCase(h.name, name)) {
             values.push_back(h.value);
+        }
+    }
     return values;
 }
 
@@ -32,17 +36,20 @@ void HeaderList::Set(std::u16string_view name, std::u16string_view value) {
 
 int ParseStatusCode(std::u16string_view statusLine) {
     size_t space = statusLine.find(u' ');
-    if (space == statusLine.npos)
+    if (space == statusLine.npos) {
         return -1;
+    }
     std::u16string_view field = statusLine.substr(space + 1);
     field = field.substr(0, field.find(u' '));
     field = field.substr(0, field.find(u'.'));
-    if (field.empty() || field.size() > 9) // nine digits always fit in an int
+    if (field.empty() || field.size() > 9) { // nine digits always fit in an int
         return -1;
+    }
     int code = 0;
     for (char16_t c : field) {
-        if (c < u'0' || c > u'9')
+        if (c < u'0' || c > u'9') {
             return -1;
+        }
         code = code * 10 + (c - u'0');
     }
     return code;
@@ -50,43 +57,53 @@ int ParseStatusCode(std::u16string_view statusLine) {
 
 std::optional<Header> ParseHeaderLine(std::u16string_view line) {
     size_t colon = line.find(u':');
-    if (colon == line.npos)
+    if (colon == line.npos) {
         return std::nullopt;
+    }
     return Header{std::u16string(TrimBlanks(line.substr(0, colon))),
                   std::u16string(TrimBlanks(line.substr(colon + 1)))};
 }
 
 std::optional<int64_t> ContentLength(const HeaderList& headers) {
     const std::u16string* value = headers.Find(u"Content-Length");
-    if (!value)
+    if (!value) {
         return std::nullopt;
+    }
     std::u16string_view text = TrimBlanks(*value);
-    if (text.empty())
+    if (text.empty()) {
         return std::nullopt;
+    }
     int64_t length = 0;
     for (char16_t c : text) {
-        if (c < u'0' || c > u'9')
+        if (c < u'0' || c > u'9') {
             return std::nullopt;
+        }
         int digit = c - u'0';
-        if (length > (INT64_MAX - digit) / 10)
+        if (length > (INT64_MAX - digit) / 10) {
             return std::nullopt;
+        }
         length = length * 10 + digit;
     }
     return length;
 }
 
 bool IsChunked(const HeaderList& headers) {
-    for (const auto& value : headers.All(u"Transfer-Encoding"))
-        if (FindNoCase(value, u"chunked") != std::u16string_view::npos)
+    for (const auto& value : headers.All(u"Transfer-Encoding")) {
+        if (FindNoCase(value, u"chunked") != std::u16string_view::npos) {
             return true;
+        }
+    }
     return false;
 }
 
 bool AllowsKeepAlive(const HeaderList& headers) {
-    for (auto name : {u"Connection", u"Proxy-Connection"})
-        for (const auto& value : headers.All(name))
-            if (EqualsNoCase(TrimBlanks(value), u"close"))
+    for (auto name : {u"Connection", u"Proxy-Connection"}) {
+        for (const auto& value : headers.All(name)) {
+            if (EqualsNoCase(TrimBlanks(value), u"close")) {
                 return false;
+            }
+        }
+    }
     return true;
 }
 
@@ -98,8 +115,9 @@ LineReader::Status LineReader::Take(std::span<const uint8_t> in, size_t& pos, si
     while (pos < in.size()) {
         uint8_t b = in[pos++];
         if (b == '\n') {
-            if (!raw_.empty() && raw_.back() == '\r')
+            if (!raw_.empty() && raw_.back() == '\r') {
                 raw_.pop_back();
+            }
             line_ = HeadText(raw_);
             raw_.clear();
             complete_ = true;
@@ -107,8 +125,9 @@ LineReader::Status LineReader::Take(std::span<const uint8_t> in, size_t& pos, si
         }
         raw_.push_back(static_cast<char>(b));
         // One byte of slack for a CR that may turn out to precede the LF.
-        if (raw_.size() > maxLine + 1 || (raw_.size() == maxLine + 1 && b != '\r'))
+        if (raw_.size() > maxLine + 1 || (raw_.size() == maxLine + 1 && b != '\r')) {
             return Status::TooLong;
+        }
     }
     return Status::NeedMore;
 }
@@ -142,8 +161,9 @@ void HeadReader::TakeLine(const std::u16string& line) {
     if (state_ == State::StatusLine) {
         // Blank lines before the status line are tolerated (stray line ends of a previous
         // response on a kept-alive connection).
-        if (line.empty())
+        if (line.empty()) {
             return;
+        }
         statusLine_ = line;
         statusCode_ = ParseStatusCode(line);
         state_ = State::Headers;
@@ -157,15 +177,17 @@ void HeadReader::TakeLine(const std::u16string& line) {
         Fail(Failure::TooManyHeaders);
         return;
     }
-    if (auto header = ParseHeaderLine(line))
+    if (auto header = ParseHeaderLine(line)) {
         headers_.Add(std::move(*header));
+    }
 }
 
 void HeadReader::ConnectionEnded() {
-    if (state_ == State::Headers)
+    if (state_ == State::Headers) {
         state_ = State::Complete;
-    else if (state_ == State::StatusLine)
+    } else if (state_ == State::StatusLine) {
         Fail(Failure::ClosedBeforeStatus);
+    }
 }
 
 void HeadReader::Fail(Failure why) {

@@ -19,8 +19,7 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    ConnectStatus Connect(const std::string& host, const std::string& port,
-                          int timeoutMs) override;
+    ConnectStatus Connect(const std::string& host, const std::string& port, int timeoutMs) override;
     SocketStatus SendAll(std::span<const std::uint8_t> data) override;
     ReceiveResult Receive(std::span<std::uint8_t> buffer, int timeoutMs) override;
     bool WaitReadable(int timeoutMs) override;

@@ -27,16 +27,18 @@ bool StartsWith(std::span<const uint8_t> bytes, std::initializer_list<uint8_t> m
 
 std::u16string DecodeLanguageBytes(std::span<const uint8_t> bytes, const AnsiDecoder& ansi) {
     std::u16string text;
-    if (StartsWith(bytes, {0xEF, 0xBB, 0xBF}))
+    if (StartsWith(bytes, {0xEF, 0xBB, 0xBF})) {
         text = DecodeUtf8(bytes.subspan(3));
-    else if (StartsWith(bytes, {0xFF, 0xFE}))
+    } else if (StartsWith(bytes, {0xFF, 0xFE})) {
         text = DecodeUtf16(bytes.subspan(2), false);
-    else if (StartsWith(bytes, {0xFE, 0xFF}))
+    } else if (StartsWith(bytes, {0xFE, 0xFF})) {
         text = DecodeUtf16(bytes.subspan(2), true);
-    else
+    } else {
         text = ansi ? ansi(bytes) : DecodeWindows1252(bytes);
-    if (auto nul = text.find(u'\0'); nul != std::u16string::npos)
+    }
+    if (auto nul = text.find(u'\0'); nul != std::u16string::npos) {
         text.resize(nul);
+    }
     return text;
 }
 
@@ -54,8 +56,9 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
         i += (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
         start = i;
     }
-    if (start < text.size())
+    if (start < text.size()) {
         lines.push_back(text.substr(start));
+    }
     return lines;
 }
 
@@ -63,8 +66,9 @@ std::vector<std::u16string> SplitFields(std::u16string_view line) {
     std::vector<std::u16string> fields;
     size_t pos = 0;
     const auto skipBlanks = [&] {
-        while (pos < line.size() && IsBlank(line[pos]))
+        while (pos < line.size() && IsBlank(line[pos])) {
             ++pos;
+        }
     };
     skipBlanks();
     while (pos < line.size()) {
@@ -85,8 +89,9 @@ std::vector<std::u16string> SplitFields(std::u16string_view line) {
             }
         } else {
             const size_t start = pos;
-            while (pos < line.size() && !IsBlank(line[pos]) && line[pos] != u',')
+            while (pos < line.size() && !IsBlank(line[pos]) && line[pos] != u',') {
                 ++pos;
+            }
             field.assign(line.substr(start, pos - start));
         }
         fields.push_back(std::move(field));

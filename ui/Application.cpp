@@ -37,8 +37,9 @@ void Application::Adopt(std::unique_ptr<Form> form) {
 }
 
 void Application::Run() {
-    if (!terminated_)
+    if (!terminated_) {
         PlatformRun();
+    }
 }
 
 void Application::ProcessMessages() {
@@ -52,15 +53,17 @@ void Application::Terminate() {
 
 int Application::MessageBox(const Form* owner, std::u16string_view text,
                             std::u16string_view caption, uint32_t flags) {
-    if (messageBoxHook_)
+    if (messageBoxHook_) {
         return messageBoxHook_(owner, text, caption, flags);
+    }
     return PlatformMessageBox(owner, text, caption, flags);
 }
 
 void Application::DestroyForms() {
     // Last created first, so the main form's windows outlive the others'.
-    while (!forms_.empty())
+    while (!forms_.empty()) {
         forms_.pop_back();
+    }
 }
 
 bool Application::ShortCut(const KeyMessage& msg) {
@@ -68,13 +71,15 @@ bool Application::ShortCut(const KeyMessage& msg) {
     // A copy: a handler may create or release events components.
     const std::vector<ApplicationEvents*> listeners = events_;
     for (ApplicationEvents* e : listeners) {
-        if (std::find(events_.begin(), events_.end(), e) == events_.end())
+        if (std::find(events_.begin(), events_.end(), e) == events_.end()) {
             continue;
+        }
         if (e->OnShortCut) {
             Guarded([&] { e->OnShortCut(msg, handled); });
         }
-        if (handled)
+        if (handled) {
             break;
+        }
     }
     return handled;
 }

@@ -89,9 +89,7 @@ public:
     // Tests answer message boxes through this instead of the platform's box.
     using MessageBoxHook = std::function<int(const Form* owner, std::u16string_view text,
                                              std::u16string_view caption, uint32_t flags)>;
-    void SetMessageBoxHook(MessageBoxHook hook) {
-        messageBoxHook_ = std::move(hook);
-    }
+    void SetMessageBoxHook(MessageBoxHook hook) { messageBoxHook_ = std::move(hook); }
 
     // Releases every form (their windows go with them); the next form created becomes
     // the main form.

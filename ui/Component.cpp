@@ -37,10 +37,12 @@ Kind BaseKind(Kind kind) {
 
 bool IsKindOf(Kind kind, Kind base) {
     for (;;) {
-        if (kind == base)
+        if (kind == base) {
             return true;
-        if (kind == Kind::Component)
+        }
+        if (kind == Kind::Component) {
             return false;
+        }
         kind = BaseKind(kind);
     }
 }
@@ -57,11 +59,14 @@ Component::~Component() {
 }
 
 Component* Component::FindComponent(std::u16string_view name) const {
-    if (name.empty())
+    if (name.empty()) {
         return nullptr;
-    for (const auto& c : owned_)
-        if (EqualsNoCase(c->name(), name))
+    }
+    for (const auto& c : owned_) {
+        if (EqualsNoCase(c->name(), name)) {
             return c.get();
+        }
+    }
     return nullptr;
 }
 
@@ -86,23 +91,29 @@ void Component::SetVisible(bool v) {
 }
 
 void Component::SetParentFont(bool on) {
-    if (on == parentFont_)
+    if (on == parentFont_) {
         return;
-    if (!on && !ownFont_)
+    }
+    if (!on && !ownFont_) {
         ownFont_ = font(); // leaving the binding keeps what was shown
+    }
     parentFont_ = on;
-    if (on)
+    if (on) {
         ownFont_.reset();
+    }
     Changed();
 }
 
 const Font& Component::font() const {
-    if (parentFont_ && parent_)
+    if (parentFont_ && parent_) {
         return parent_->font();
-    if (ownFont_)
+    }
+    if (ownFont_) {
         return *ownFont_;
-    if (parent_)
+    }
+    if (parent_) {
         return parent_->font();
+    }
     return ApplicationFont();
 }
 
@@ -116,10 +127,12 @@ Font& ApplicationFont() {
 }
 
 void Component::ReleasePeers() {
-    if (peer_)
+    if (peer_) {
         peer_->Releasing();
-    for (auto it = owned_.rbegin(); it != owned_.rend(); ++it)
+    }
+    for (auto it = owned_.rbegin(); it != owned_.rend(); ++it) {
         (*it)->ReleasePeers();
+    }
     peer_.reset();
 }
 
@@ -152,16 +165,19 @@ const Property* Component::FindProperty(std::u16string_view name) const {
     static constexpr std::array nameOnly{Property{u"Name", T::Text}};
 
     std::span<const Property> table = nameOnly;
-    if (IsKindOf(Kind::Form))
+    if (IsKindOf(Kind::Form)) {
         table = form;
-    else if (IsKindOf(Kind::Label) || IsKindOf(Kind::Panel) || IsKindOf(Kind::Button) ||
-             IsKindOf(Kind::Edit))
+    } else if (IsKindOf(Kind::Label) || IsKindOf(Kind::Panel) || IsKindOf(Kind::Button) ||
+               IsKindOf(Kind::Edit)) {
         table = textControl;
-    else if (IsKindOf(Kind::Control))
+    } else if (IsKindOf(Kind::Control)) {
         table = plainControl;
-    for (const auto& p : table)
-        if (EqualsNoCase(p.name, name))
+    }
+    for (const auto& p : table) {
+        if (EqualsNoCase(p.name, name)) {
             return &p;
+        }
+    }
     return nullptr;
 }
 

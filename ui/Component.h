@@ -147,8 +147,9 @@ public:
 
     // Called after the model changed a property, so a realisation can follow.
     virtual void Changed() {
-        if (peer_)
+        if (peer_) {
             peer_->ModelChanged();
+        }
     }
 
     ComponentPeer* peer() const { return peer_.get(); }

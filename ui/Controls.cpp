@@ -17,10 +17,12 @@ Picture Picture::FromPng(std::span<const uint8_t> png) {
 }
 
 bool operator==(const Picture& a, const Picture& b) {
-    if (a.bitmap_ == b.bitmap_)
+    if (a.bitmap_ == b.bitmap_) {
         return true;
-    if (!a.bitmap_ || !b.bitmap_)
+    }
+    if (!a.bitmap_ || !b.bitmap_) {
         return false;
+    }
     return a.bitmap_->width == b.bitmap_->width && a.bitmap_->height == b.bitmap_->height &&
            a.bitmap_->rgba == b.bitmap_->rgba;
 }
@@ -67,16 +69,19 @@ void Form::SetFont(const Font& f) {
 }
 
 void Form::ScaleOwnFontHeight(int fromDpi, int toDpi) {
-    if (ownFont_)
+    if (ownFont_) {
         ownFont_->height = ScaleValue(ownFont_->height, fromDpi, toDpi);
+    }
 }
 
 void Form::DesktopSettingsChanged() {
-    if (!desktopFont_)
+    if (!desktopFont_) {
         return;
+    }
     const Font f = DesktopFontAt(pixelsPerInch_);
-    if (!ownFont_ || f != *ownFont_)
+    if (!ownFont_ || f != *ownFont_) {
         BindDesktopFont(f);
+    }
 }
 
 void Form::Close() {
@@ -86,10 +91,11 @@ void Form::Close() {
         Guarded([&] { OnClose(*this, action); });
     }
     Application& app = Application::Instance();
-    if (app.MainForm() == this)
+    if (app.MainForm() == this) {
         app.Terminate();
-    else if (action == CloseAction::Hide)
+    } else if (action == CloseAction::Hide) {
         SetVisible(false);
+    }
 }
 
 Label::Label(std::u16string name, Component* owner, Component* parent)
@@ -106,8 +112,9 @@ void Label::SetWordWrap(bool on) {
 }
 
 void Label::FitTo(int width, int height) {
-    if (!autoSize_ || (bounds_.width == width && bounds_.height == height))
+    if (!autoSize_ || (bounds_.width == width && bounds_.height == height)) {
         return;
+    }
     SetBounds({bounds_.left, bounds_.top, width, height});
 }
 
@@ -172,9 +179,11 @@ void Bevel::SetShape(Shape s) {
 }
 
 Form* OwningForm(Component& c) {
-    for (Component* p = &c; p; p = p->owner())
-        if (p->IsKindOf(Kind::Form))
+    for (Component* p = &c; p; p = p->owner()) {
+        if (p->IsKindOf(Kind::Form)) {
             return static_cast<Form*>(p);
+        }
+    }
     return nullptr;
 }
 

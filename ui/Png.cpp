@@ -57,14 +57,16 @@ uint16_t ReadBe16(const uint8_t* p) {
 }
 
 std::optional<size_t> CheckedMul(size_t a, size_t b) {
-    if (a != 0 && b > std::numeric_limits<size_t>::max() / a)
+    if (a != 0 && b > std::numeric_limits<size_t>::max() / a) {
         return std::nullopt;
+    }
     return a * b;
 }
 
 std::optional<size_t> CheckedAdd(size_t a, size_t b) {
-    if (b > std::numeric_limits<size_t>::max() - a)
+    if (b > std::numeric_limits<size_t>::max() - a) {
         return std::nullopt;
+    }
     return a + b;
 }
 
@@ -90,20 +92,25 @@ size_t Channels(uint8_t colourType) {
 // ---- Checks: each pure, each answering with one reason ----
 
 PngError check_signature(std::span<const uint8_t> file) {
-    if (file.size() < kSignature.size())
+    if (file.size() < kSignature.size()) {
         return PngError::BadSignature;
-    for (size_t i = 0; i < kSignature.size(); ++i)
-        if (file[i] != kSignature[i])
+    }
+    for (size_t i = 0; i < kSignature.size(); ++i) {
+        if (file[i] != kSignature[i]) {
             return PngError::BadSignature;
+        }
+    }
     return PngError::None;
 }
 
 // `remaining` counts the bytes after the chunk's length and type fields.
 PngError check_chunk_length(uint32_t length, size_t remaining) {
-    if (length > kFormatMaxChunkLength || length > kMaxChunkLength)
+    if (length > kFormatMaxChunkLength || length > kMaxChunkLength) {
         return PngError::ChunkTooLong;
-    if (remaining < size_t(length) + 4)
+    }
+    if (remaining < size_t(length) + 4) {
         return PngError::TruncatedChunk;
+    }
     return PngError::None;
 }
 
@@ -111,8 +118,9 @@ PngError check_chunk_type(uint32_t type) {
     for (int shift = 24; shift >= 0; shift -= 8) {
         const uint8_t c = uint8_t(type >> shift);
         const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        if (!letter)
+        if (!letter) {
             return PngError::BadChunkType;
+        }
     }
     return PngError::None;
 }
@@ -132,63 +140,78 @@ PngError check_crc(std::span<const uint8_t> typeAndData, uint32_t stored) {
 
 // Legality of the header fields as the format defines them.
 PngError check_header(const Header& h) {
-    if (h.width == 0 || h.height == 0)
+    if (h.width == 0 || h.height == 0) {
         return PngError::ZeroDimension;
-    if (h.width > kMaxWidth || h.height > kMaxHeight)
+    }
+    if (h.width > kMaxWidth || h.height > kMaxHeight) {
         return PngError::DimensionTooLarge;
+    }
     const uint8_t d = h.bitDepth;
     switch (h.colourType) {
     case Grey:
-        if (d != 1 && d != 2 && d != 4 && d != 8 && d != 16)
+        if (d != 1 && d != 2 && d != 4 && d != 8 && d != 16) {
             return PngError::InvalidBitDepth;
+        }
         break;
     case Palette:
-        if (d != 1 && d != 2 && d != 4 && d != 8)
+        if (d != 1 && d != 2 && d != 4 && d != 8) {
             return PngError::InvalidBitDepth;
+        }
         break;
     case Rgb:
     case GreyAlpha:
     case RgbAlpha:
-        if (d != 8 && d != 16)
+        if (d != 8 && d != 16) {
             return PngError::InvalidBitDepth;
+        }
         break;
     default:
         return PngError::InvalidColourType;
     }
-    if (h.compression != 0)
+    if (h.compression != 0) {
         return PngError::InvalidCompressionMethod;
-    if (h.filter != 0)
+    }
+    if (h.filter != 0) {
         return PngError::InvalidFilterMethod;
-    if (h.interlace > 1)
+    }
+    if (h.interlace > 1) {
         return PngError::InvalidInterlaceMethod;
+    }
     return PngError::None;
 }
 
 // What this decoder handles, among legal headers.
 PngError check_supported(const Header& h) {
-    if (h.colourType == Palette)
+    if (h.colourType == Palette) {
         return PngError::UnsupportedColourType;
-    if (h.bitDepth != 8)
+    }
+    if (h.bitDepth != 8) {
         return PngError::UnsupportedBitDepth;
-    if (h.interlace != 0)
+    }
+    if (h.interlace != 0) {
         return PngError::UnsupportedInterlace;
+    }
     return PngError::None;
 }
 
 PngError check_palette(uint8_t colourType, uint32_t length) {
-    if (colourType == Grey || colourType == GreyAlpha)
+    if (colourType == Grey || colourType == GreyAlpha) {
         return PngError::PaletteNotAllowed;
-    if (length == 0 || length % 3 != 0 || length / 3 > 256)
+    }
+    if (length == 0 || length % 3 != 0 || length / 3 > 256) {
         return PngError::BadPalette;
+    }
     return PngError::None;
 }
 
 // Only grey and RGB carry a colour key; the other types are not asked.
 PngError check_transparency(uint8_t colourType, uint32_t length) {
-    if (colourType == Grey && length != 2)
+    if (colourType == Grey && length != 2) {
         return PngError::BadTransparency;
-    if (colourType == Rgb && length != 6)
+    }
+    if (colourType == Rgb && length != 6) {
         return PngError::BadTransparency;
+    }
     return PngError::None;
 }
 
@@ -203,10 +226,12 @@ uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
     const int pa = p > a ? p - a : a - p;
     const int pb = p > b ? p - b : b - p;
     const int pc = p > c ? p - c : c - p;
-    if (pa <= pb && pa <= pc)
+    if (pa <= pb && pa <= pc) {
         return a;
-    if (pb <= pc)
+    }
+    if (pb <= pc) {
         return b;
+    }
     return c;
 }
 
@@ -215,12 +240,14 @@ uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
 void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp) {
     switch (type) {
     case 1:
-        for (size_t i = bpp; i < n; ++i)
+        for (size_t i = bpp; i < n; ++i) {
             row[i] = uint8_t(row[i] + row[i - bpp]);
+        }
         break;
     case 2:
-        for (size_t i = 0; i < n; ++i)
+        for (size_t i = 0; i < n; ++i) {
             row[i] = uint8_t(row[i] + prev[i]);
+        }
         break;
     case 3:
         for (size_t i = 0; i < n; ++i) {
@@ -249,15 +276,17 @@ public:
     explicit Decoder(std::span<const uint8_t> file) : file_(file) {}
 
     PngResult Run() {
-        if (ReadChunks() && CheckSupport() && ComputeSizes() && InflateRows())
+        if (ReadChunks() && CheckSupport() && ComputeSizes() && InflateRows()) {
             return PngResult{std::move(bitmap_), PngError::None};
+        }
         return PngResult{std::nullopt, error_};
     }
 
 private:
     bool Fail(PngError error) {
-        if (error_ == PngError::None)
+        if (error_ == PngError::None) {
             error_ = error;
+        }
         return false;
     }
     bool Check(PngError error) { return error == PngError::None || Fail(error); }
@@ -291,85 +320,106 @@ private:
 };
 
 bool Decoder::ReadChunks() {
-    if (!Check(check_signature(file_)))
+    if (!Check(check_signature(file_))) {
         return false;
+    }
     size_t pos = kSignature.size();
     for (bool first = true;; first = false) {
         const size_t remaining = file_.size() - pos;
-        if (remaining == 0)
+        if (remaining == 0) {
             return Fail(first ? PngError::HeaderNotFirst : PngError::MissingEnd);
-        if (remaining < 8)
+        }
+        if (remaining < 8) {
             return Fail(PngError::TruncatedChunk);
+        }
         const uint32_t length = ReadBe32(&file_[pos]);
         const uint32_t type = ReadBe32(&file_[pos + 4]);
-        if (!Check(check_chunk_length(length, remaining - 8)) || !Check(check_chunk_type(type)))
+        if (!Check(check_chunk_length(length, remaining - 8)) || !Check(check_chunk_type(type))) {
             return false;
+        }
         const auto typeAndData = file_.subspan(pos + 4, 4 + size_t(length));
         const uint32_t crc = ReadBe32(&file_[pos + 8 + length]);
-        if (!Check(check_crc(typeAndData, crc)))
+        if (!Check(check_crc(typeAndData, crc))) {
             return false;
-        if (!HandleChunk(type, typeAndData.subspan(4), first))
+        }
+        if (!HandleChunk(type, typeAndData.subspan(4), first)) {
             return false;
-        if (type == kIEND)
+        }
+        if (type == kIEND) {
             return true; // anything after IEND is not part of the image
+        }
         pos += kChunkOverhead + length;
     }
 }
 
 bool Decoder::HandleChunk(uint32_t type, std::span<const uint8_t> data, bool first) {
-    if (first)
+    if (first) {
         return ReadHeader(type, data);
+    }
     if (type == kIDAT) {
-        if (imageData_ == ImageData::After)
+        if (imageData_ == ImageData::After) {
             return Fail(PngError::ImageDataNotContiguous);
+        }
         imageData_ = ImageData::Inside;
         idat_.push_back(data);
         return true;
     }
-    if (imageData_ == ImageData::Inside)
+    if (imageData_ == ImageData::Inside) {
         imageData_ = ImageData::After;
+    }
     const auto length = uint32_t(data.size());
-    if (type == kIHDR)
+    if (type == kIHDR) {
         return Fail(PngError::DuplicateHeader);
+    }
     if (type == kPLTE) {
-        if (!Check(check_palette(header_.colourType, length)))
+        if (!Check(check_palette(header_.colourType, length))) {
             return false;
-        if (seenPalette_ || imageData_ != ImageData::NotYet)
+        }
+        if (seenPalette_ || imageData_ != ImageData::NotYet) {
             return Fail(PngError::ChunkOutOfOrder);
+        }
         seenPalette_ = true;
         return true;
     }
     if (type == kIEND) {
-        if (length != 0)
+        if (length != 0) {
             return Fail(PngError::BadEndChunk);
-        if (imageData_ == ImageData::NotYet)
+        }
+        if (imageData_ == ImageData::NotYet) {
             return Fail(PngError::MissingImageData);
+        }
         return true;
     }
     if (type == kTRNS) {
         // A key after the image data is misplaced; like any stray ancillary chunk it is
         // ignored rather than applied to pixels already described.
         const bool keyed = header_.colourType == Grey || header_.colourType == Rgb;
-        if (!keyed || imageData_ != ImageData::NotYet)
+        if (!keyed || imageData_ != ImageData::NotYet) {
             return true;
-        if (!Check(check_transparency(header_.colourType, length)))
+        }
+        if (!Check(check_transparency(header_.colourType, length))) {
             return false;
+        }
         std::array<uint16_t, 3> key{};
-        for (size_t i = 0; i < length / 2; ++i)
+        for (size_t i = 0; i < length / 2; ++i) {
             key[i] = ReadBe16(&data[2 * i]);
+        }
         key_ = key;
         return true;
     }
-    if (IsCritical(type))
+    if (IsCritical(type)) {
         return Fail(PngError::UnknownCriticalChunk);
+    }
     return true; // ancillary chunks carry nothing we draw
 }
 
 bool Decoder::ReadHeader(uint32_t type, std::span<const uint8_t> data) {
-    if (type != kIHDR)
+    if (type != kIHDR) {
         return Fail(PngError::HeaderNotFirst);
-    if (data.size() != kHeaderLength)
+    }
+    if (data.size() != kHeaderLength) {
         return Fail(PngError::BadHeaderLength);
+    }
     header_.width = ReadBe32(&data[0]);
     header_.height = ReadBe32(&data[4]);
     header_.bitDepth = data[8];
@@ -387,16 +437,18 @@ bool Decoder::CheckSupport() {
 }
 
 bool Decoder::ComputeSizes() {
-    if (!Alive())
+    if (!Alive()) {
         return false;
+    }
     channels_ = Channels(header_.colourType);
     const auto rowBytes = CheckedMul(header_.width, channels_);
     const auto stride = rowBytes ? CheckedAdd(*rowBytes, 1) : std::nullopt;
     const auto inflated = stride ? CheckedMul(*stride, header_.height) : std::nullopt;
     const auto pixels = CheckedMul(header_.width, header_.height);
     const auto outBytes = pixels ? CheckedMul(*pixels, 4) : std::nullopt;
-    if (!inflated || !outBytes)
+    if (!inflated || !outBytes) {
         return Fail(PngError::SizeOverflow);
+    }
     rowBytes_ = *rowBytes;
     outBytes_ = *outBytes;
     row_.assign(*stride, 0);
@@ -409,8 +461,9 @@ bool Decoder::ComputeSizes() {
 
 void Decoder::EmitRow(const uint8_t* s) {
     auto& out = bitmap_->rgba;
-    if (out.capacity() < outBytes_)
+    if (out.capacity() < outBytes_) {
         out.reserve(outBytes_); // only once a first row has really arrived
+    }
     const uint32_t w = header_.width;
     const size_t start = out.size();
     out.resize(start + size_t(w) * 4);
@@ -444,8 +497,9 @@ void Decoder::EmitRow(const uint8_t* s) {
 
 bool Decoder::FinishRow() {
     const uint8_t filter = row_[0];
-    if (!Check(check_filter_type(filter)))
+    if (!Check(check_filter_type(filter))) {
         return false;
+    }
     uint8_t* samples = row_.data() + 1;
     Unfilter(filter, samples, prev_.data(), rowBytes_, channels_);
     EmitRow(samples);
@@ -455,11 +509,13 @@ bool Decoder::FinishRow() {
 }
 
 bool Decoder::InflateRows() {
-    if (!Alive())
+    if (!Alive()) {
         return false;
+    }
     z_stream zs{};
-    if (inflateInit(&zs) != Z_OK)
+    if (inflateInit(&zs) != Z_OK) {
         return Fail(PngError::OutOfMemory);
+    }
     struct End {
         z_stream* zs;
         ~End() { inflateEnd(zs); }
@@ -472,8 +528,9 @@ bool Decoder::InflateRows() {
     bool streamEnded = false;
     for (;;) {
         if (zs.avail_in == 0 && !inputDone) {
-            while (nextChunk < idat_.size() && idat_[nextChunk].empty())
+            while (nextChunk < idat_.size() && idat_[nextChunk].empty()) {
                 ++nextChunk;
+            }
             if (nextChunk < idat_.size()) {
                 // Chunk lengths are capped far below 4 GiB, so this fits in uInt.
                 zs.next_in = const_cast<Bytef*>(idat_[nextChunk].data());
@@ -489,36 +546,46 @@ bool Decoder::InflateRows() {
         const uInt before = zs.avail_out;
         const int rc = inflate(&zs, Z_NO_FLUSH);
         const size_t produced = before - zs.avail_out;
-        if (!rowsLeft && produced > 0)
+        if (!rowsLeft && produced > 0) {
             return Fail(PngError::ImageDataTooLong);
+        }
         rowFill += produced;
         if (rowsLeft && rowFill == row_.size()) {
-            if (!FinishRow())
+            if (!FinishRow()) {
                 return false;
+            }
             rowFill = 0;
         }
         if (rc == Z_STREAM_END) {
             streamEnded = true;
             break;
         }
-        if (rc == Z_MEM_ERROR)
+        if (rc == Z_MEM_ERROR) {
             return Fail(PngError::OutOfMemory);
-        if (rc != Z_OK && rc != Z_BUF_ERROR)
+        }
+        if (rc != Z_OK && rc != Z_BUF_ERROR) {
             return Fail(PngError::CompressedDataCorrupt);
-        if (zs.avail_in == 0 && inputDone && produced == 0)
+        }
+        if (zs.avail_in == 0 && inputDone && produced == 0) {
             break; // no input left and nothing more comes out
-        if (rc == Z_BUF_ERROR && zs.avail_in != 0)
+        }
+        if (rc == Z_BUF_ERROR && zs.avail_in != 0) {
             return Fail(PngError::CompressedDataCorrupt); // stuck with input and room
+        }
     }
-    if (rowsDone_ < header_.height)
+    if (rowsDone_ < header_.height) {
         return Fail(PngError::ImageDataTooShort);
-    if (!streamEnded)
+    }
+    if (!streamEnded) {
         return Fail(PngError::CompressedDataUnterminated);
+    }
     bool trailing = zs.avail_in != 0;
-    for (size_t i = nextChunk; i < idat_.size(); ++i)
+    for (size_t i = nextChunk; i < idat_.size(); ++i) {
         trailing = trailing || !idat_[i].empty();
-    if (trailing)
+    }
+    if (trailing) {
         return Fail(PngError::TrailingCompressedData);
+    }
     return true;
 }
 

@@ -34,8 +34,9 @@ std::vector<Taps> MakeTaps(uint32_t from, uint32_t to) {
             continue;
         }
         t.first = uint32_t(lo);
-        for (float& w : t.weights)
+        for (float& w : t.weights) {
             w = float(w / sum);
+        }
     }
     return taps;
 }
@@ -49,8 +50,9 @@ uint8_t ToByte(float v) {
 std::vector<uint8_t> PremultipliedBgra(const Bitmap& picture, uint32_t width, uint32_t height) {
     const uint32_t sw = picture.width, sh = picture.height;
     if (sw == 0 || sh == 0 || width == 0 || height == 0 || width > kMaxDrawnSide ||
-        height > kMaxDrawnSide || picture.rgba.size() != size_t(sw) * sh * 4)
+        height > kMaxDrawnSide || picture.rgba.size() != size_t(sw) * sh * 4) {
         return {};
+    }
 
     // Premultiplied RGBA in floats, so filtering never bleeds colour out of clear pixels.
     std::vector<float> src(size_t(sw) * sh * 4);
@@ -65,16 +67,18 @@ std::vector<uint8_t> PremultipliedBgra(const Bitmap& picture, uint32_t width, ui
 
     std::vector<float> rows(size_t(width) * sh * 4);
     const auto horizontal = MakeTaps(sw, width);
-    for (uint32_t y = 0; y < sh; ++y)
+    for (uint32_t y = 0; y < sh; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
             const Taps& t = horizontal[x];
             float* out = &rows[(size_t(y) * width + x) * 4];
             for (size_t k = 0; k < t.weights.size(); ++k) {
                 const float* in = &src[(size_t(y) * sw + t.first + k) * 4];
-                for (int c = 0; c < 4; ++c)
+                for (int c = 0; c < 4; ++c) {
                     out[c] += in[c] * t.weights[k];
+                }
             }
         }
+    }
 
     std::vector<uint8_t> bgra(size_t(width) * height * 4);
     const auto vertical = MakeTaps(sh, height);
@@ -84,8 +88,9 @@ std::vector<uint8_t> PremultipliedBgra(const Bitmap& picture, uint32_t width, ui
             float v[4] = {0, 0, 0, 0};
             for (size_t k = 0; k < t.weights.size(); ++k) {
                 const float* in = &rows[(size_t(t.first + k) * width + x) * 4];
-                for (int c = 0; c < 4; ++c)
+                for (int c = 0; c < 4; ++c) {
                     v[c] += in[c] * t.weights[k];
+                }
             }
             const uint8_t a = ToByte(v[3]);
             uint8_t* out = &bgra[(size_t(y) * width + x) * 4];

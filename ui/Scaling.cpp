@@ -8,8 +8,9 @@
 namespace hx::ui {
 
 int MulDivRound(int value, int numerator, int denominator) {
-    if (denominator == 0)
+    if (denominator == 0) {
         return value;
+    }
     const int64_t product = int64_t(value) * numerator;
     const int64_t d = denominator;
     // Round the magnitude, then give back the sign: halves go away from zero.
@@ -38,16 +39,19 @@ Rect ScaleRect(const Rect& r, int from, int to) {
 
 void ScaleForm(Form& form, int toDpi) {
     const int from = form.pixelsPerInch();
-    if (from == toDpi || from <= 0 || toDpi <= 0)
+    if (from == toDpi || from <= 0 || toDpi <= 0) {
         return;
+    }
     form.SetClientSize(ScaleValue(form.clientWidth(), from, toDpi),
                        ScaleValue(form.clientHeight(), from, toDpi));
     form.ScaleOwnFontHeight(from, toDpi);
     for (const auto& c : form.components()) {
-        if (!c->IsKindOf(Kind::Control))
+        if (!c->IsKindOf(Kind::Control)) {
             continue;
-        if (Font* f = c->parentFont() ? nullptr : c->MutableOwnFont())
+        }
+        if (Font* f = c->parentFont() ? nullptr : c->MutableOwnFont()) {
             f->height = ScaleValue(f->height, from, toDpi);
+        }
         c->SetBounds(ScaleRect(c->bounds(), from, toDpi));
     }
     form.SetPixelsPerInch(toDpi);

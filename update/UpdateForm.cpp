@@ -172,8 +172,9 @@ UpdateForm::UpdateForm()
 UpdateForm::~UpdateForm() {
     // The window goes before the handlers it could call.
     ReleasePeers();
-    if (HXUpdateForm == this)
+    if (HXUpdateForm == this) {
         HXUpdateForm = nullptr;
+    }
 }
 
 void UpdateForm::FormCreate(Component&) {
@@ -336,8 +337,9 @@ void UpdateForm::ResetControls() {
 }
 
 void UpdateForm::ActivateStep(int n) {
-    if (n < 1 || n > 3)
+    if (n < 1 || n > 3) {
         return;
+    }
     Step s = StepControls(n);
     s.idle.SetVisible(false);
     s.active.SetVisible(true);
@@ -347,8 +349,9 @@ void UpdateForm::ActivateStep(int n) {
 }
 
 void UpdateForm::MarkStepDone(int n) {
-    if (n < 1 || n > 3)
+    if (n < 1 || n > 3) {
         return;
+    }
     StepControls(n).box.SetPicture(Checked.picture());
 }
 

@@ -16,14 +16,17 @@ std::vector<std::uint64_t> ReadTokenGroups(HANDLE token) {
     std::vector<std::uint64_t> buffer;              // 8-byte units keep TOKEN_GROUPS aligned
     for (int attempt = 0; attempt < 4; ++attempt) { // the list may grow between the calls
         DWORD needed = 0;
-        if (GetTokenInformation(token, TokenGroups, nullptr, 0, &needed) || needed == 0)
+        if (GetTokenInformation(token, TokenGroups, nullptr, 0, &needed) || needed == 0) {
             return {};
+        }
         buffer.assign((needed + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t), 0);
         DWORD got = 0;
-        if (GetTokenInformation(token, TokenGroups, buffer.data(), needed, &got))
+        if (GetTokenInformation(token, TokenGroups, buffer.data(), needed, &got)) {
             return buffer;
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
             return {};
+        }
     }
     return {};
 }
@@ -34,8 +37,10 @@ bool GroupsListAdministrators(const TOKEN_GROUPS& groups) {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     win::UniqueSid administrators;
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, administrators.put()))
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  administrators.put())) {
         return false;
+    }
     const std::span<const SID_AND_ATTRIBUTES> list(groups.Groups, groups.GroupCount);
     return FindGroup(list, administrators.get(),
                      [](const SID_AND_ATTRIBUTES& group, PSID wanted) {

@@ -3,8 +3,8 @@
 // Business code never calls CloseHandle, RegCloseKey, DeleteObject ... itself.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <cstdint>

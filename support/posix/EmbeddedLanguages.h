@@ -1,3 +1,4 @@
+// The language files compiled into a program that has no named resources.
 #pragma once
 
 #include <cstdint>

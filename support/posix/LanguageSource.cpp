@@ -10,9 +10,11 @@ namespace hx {
 
 std::u16string ReadLanguageText() {
     const std::u16string language = LanguageName(u"english");
-    for (const auto& resource : EmbeddedLanguages())
-        if (EqualsNoCase(resource.name, language))
+    for (const auto& resource : EmbeddedLanguages()) {
+        if (EqualsNoCase(resource.name, language)) {
             return DecodeLanguageBytes(resource.bytes, nullptr);
+        }
+    }
     return {};
 }
 

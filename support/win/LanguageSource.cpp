@@ -11,12 +11,14 @@ namespace hx {
 namespace {
 
 std::u16string DecodeAnsi(std::span<const uint8_t> bytes) {
-    if (bytes.empty())
+    if (bytes.empty()) {
         return {};
+    }
     const auto* src = reinterpret_cast<const char*>(bytes.data());
     const int n = MultiByteToWideChar(CP_ACP, 0, src, int(bytes.size()), nullptr, 0);
-    if (n <= 0)
+    if (n <= 0) {
         return DecodeWindows1252(bytes);
+    }
     std::u16string out(size_t(n), u'\0');
     MultiByteToWideChar(CP_ACP, 0, src, int(bytes.size()), reinterpret_cast<wchar_t*>(out.data()),
                         n);
@@ -28,8 +30,9 @@ std::u16string DecodeAnsi(std::span<const uint8_t> bytes) {
 std::u16string ReadLanguageText() {
     const std::u16string language = LanguageName(ReadRegistryString(
         HKEY_LOCAL_MACHINE, u"\\Software\\KORVEX\\Hexaplane\\", u"Language", u"english", false));
-    if (language.empty())
+    if (language.empty()) {
         return {};
+    }
     // Resource names are found without regard to case.
     return DecodeLanguageBytes(win::ResourceBytes(language), DecodeAnsi);
 }

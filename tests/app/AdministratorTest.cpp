@@ -57,8 +57,9 @@ TEST(GroupsListAdministrators, FindsTheGroupAnywhereWhateverItsAttributes) {
     for (DWORD attributes : {kEnabled, DWORD(SE_GROUP_USE_FOR_DENY_ONLY), DWORD(0)}) {
         // Far more groups than a 1 KiB buffer holds, the administrators last.
         GroupList many;
-        for (DWORD i = 0; i < 300; ++i)
+        for (DWORD i = 0; i < 300; ++i) {
             many.Add(MakeSid(kNt, {21, 1000, 2000, 3000, 1100 + i}), kEnabled);
+        }
         many.Add(MakeSid(kNt, {32, 544}), attributes);
         EXPECT_TRUE(GroupsListAdministrators(many.Get())) << attributes;
     }

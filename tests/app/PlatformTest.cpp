@@ -19,15 +19,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 // Sets an environment variable of this process for one scope.
 class ScopedVariable {
 public:
     ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
         wchar_t old[32768];
         const DWORD n = GetEnvironmentVariableW(name, old, 32768);
-        if (n > 0 && n < 32768)
+        if (n > 0 && n < 32768) {
             old_ = std::wstring(old, n);
+        }
         SetEnvironmentVariableW(name, value.c_str());
     }
     ~ScopedVariable() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
@@ -77,8 +77,9 @@ protected:
 TEST_F(Scratch, FoldersAreCreatedWithEveryMissingParent) {
     const std::u16string target = RelaunchFolder(root_);
     EXPECT_FALSE(FolderExists(target));
-    for (const auto& folder : FoldersToCreate(target))
+    for (const auto& folder : FoldersToCreate(target)) {
         CreateFolder(folder);
+    }
     EXPECT_TRUE(FolderExists(target));
     EXPECT_TRUE(FolderExists(root_ + u"KORVEX"));
     Write(target + u"file", "x");
@@ -110,8 +111,9 @@ protected:
     }
     void Pump() {
         MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageW(&m);
+        }
     }
     win::UniqueWindow window_;
 };

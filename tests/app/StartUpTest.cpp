@@ -11,7 +11,6 @@
 namespace hx::app {
 namespace {
 
-
 std::vector<std::u16string> Args(std::initializer_list<const char16_t*> list) {
     return std::vector<std::u16string>(list.begin(), list.end());
 }
@@ -31,7 +30,9 @@ public:
     }
     std::u16string GetTempFolder() override { return temp; }
     std::u16string ExecutablePath() override { return self; }
-    void CreateFolder(std::u16string_view f) override { calls.push_back("mkdir " + test::Narrow(f)); }
+    void CreateFolder(std::u16string_view f) override {
+        calls.push_back("mkdir " + test::Narrow(f));
+    }
     bool FolderExists(std::u16string_view f) override {
         calls.push_back("exists " + test::Narrow(f));
         return folderExists;

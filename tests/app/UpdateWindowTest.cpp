@@ -63,10 +63,12 @@ TEST(RunUpdateWindow, TheRefusalBoxWaitsForOkWithoutOwner) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < end) {
             HWND box = nullptr;
-            while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)))
+            while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr))) {
                 if (DWORD pid = 0;
-                    GetWindowThreadProcessId(box, &pid), pid == GetCurrentProcessId())
+                    GetWindowThreadProcessId(box, &pid), pid == GetCurrentProcessId()) {
                     break;
+                }
+            }
             if (box) {
                 seen.found = true;
                 seen.owner = GetWindow(box, GW_OWNER);

@@ -14,14 +14,14 @@ namespace hx::e2e {
 
 namespace {
 
-
 std::wstring ToWindowsPath(std::wstring path) {
     if (!path.empty() && path[0] == L'/') {
         std::replace(path.begin(), path.end(), L'/', L'\\');
         path = L"Z:" + path;
     }
-    if (!path.empty() && path.back() != L'\\')
+    if (!path.empty() && path.back() != L'\\') {
         path += L'\\';
+    }
     return path;
 }
 
@@ -32,10 +32,12 @@ constexpr wchar_t kLinkCommand[] = L"http\\shell\\open\\command";
 bool PollUntilTrue(Duration timeout, const std::function<bool()>& done) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     for (;;) {
-        if (done())
+        if (done()) {
             return true;
-        if (std::chrono::steady_clock::now() >= end)
+        }
+        if (std::chrono::steady_clock::now() >= end) {
             return false;
+        }
         std::this_thread::sleep_for(30ms);
     }
 }
@@ -57,8 +59,9 @@ int PositionFor(std::size_t count, std::size_t total) {
 std::wstring Texts(std::initializer_list<std::wstring_view> pieces) {
     std::wstring text;
     for (std::wstring_view piece : pieces) {
-        if (!text.empty())
+        if (!text.empty()) {
             text += L"\r\n\r\n";
+        }
         text += piece;
     }
     return text;
@@ -99,8 +102,9 @@ test::Script SlowBody(std::string head, const std::string& body, std::vector<std
     for (std::size_t stop : stops) {
         script.push_back(test::Send(body.substr(sent, stop - sent)));
         sent = stop;
-        if (sent < body.size())
+        if (sent < body.size()) {
             script.push_back(test::Pause(pauseMs));
+        }
     }
     return script;
 }
@@ -108,30 +112,34 @@ test::Script SlowBody(std::string head, const std::string& body, std::vector<std
 LinkHandler::LinkHandler() {
     std::wstring recorder = test::Wide(HX_LINK_RECORDER);
     std::replace(recorder.begin(), recorder.end(), L'/', L'\\');
-    if (!recorder.empty() && recorder[0] == L'\\')
+    if (!recorder.empty() && recorder[0] == L'\\') {
         recorder = L"Z:" + recorder;
+    }
     const std::wstring command = L"\"" + recorder + L"\" %1";
     // Wine's shell reads the machine's classes only; keep what it had, to put it back.
     wchar_t previous[2048];
     DWORD size = sizeof previous;
     if (RegGetValueW(HKEY_CLASSES_ROOT, kLinkCommand, nullptr, RRF_RT_REG_SZ, nullptr, previous,
-                     &size) == ERROR_SUCCESS)
+                     &size) == ERROR_SUCCESS) {
         previous_ = previous;
+    }
     SetCommand(command);
 }
 
 LinkHandler::~LinkHandler() {
-    if (previous_)
+    if (previous_) {
         SetCommand(*previous_);
-    else
+    } else {
         RegDeleteTreeW(HKEY_CLASSES_ROOT, L"http");
+    }
 }
 
 void LinkHandler::SetCommand(const std::wstring& command) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kLinkCommand, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+                        &key, nullptr) != ERROR_SUCCESS) {
         return;
+    }
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    DWORD((command.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
@@ -157,25 +165,28 @@ void UpdateFlow::SetUp() {
 void UpdateFlow::StartProduct() {
     const Process product = session_.Start(BuildPath(L"standins\\product-standin.exe"));
     ASSERT_TRUE(product.handle);
-    for (const wchar_t* cls : {L"THXMainForm", L"THXAboutForm", L"THXSettingsForm"})
+    for (const wchar_t* cls : {L"THXMainForm", L"THXAboutForm", L"THXSettingsForm"}) {
         ASSERT_TRUE(WaitForVisibleWindow(cls, kDefaultTimeout, product.id)) << cls;
+    }
 }
 
 HWND UpdateFlow::StartUpdater() {
     updater_ = session_.Start(session_.InstalledProgram(), L"/update");
     window_ =
         updater_.handle ? WaitForVisibleWindow(kUpdateForm, kDefaultTimeout, updater_.id) : nullptr;
-    if (!window_)
+    if (!window_) {
         return nullptr;
+    }
     for (const Control& c : Controls(window_)) {
-        if (c.className == PROGRESS_CLASSW)
+        if (c.className == PROGRESS_CLASSW) {
             bar_ = c.window;
-        else if (c.text == L"&Update")
+        } else if (c.text == L"&Update") {
             update_ = c.window;
-        else if (c.text == L"&Close")
+        } else if (c.text == L"&Close") {
             close_ = c.window;
-        else if (c.text == L"&Help")
+        } else if (c.text == L"&Help") {
             help_ = c.window;
+        }
     }
     EXPECT_TRUE(update_ && close_ && help_ && bar_) << "controls of the update window";
     return window_;
@@ -191,8 +202,9 @@ std::optional<MessageBoxInfo> UpdateFlow::ExpectBox(const std::wstring& text,
                                                     std::vector<int> buttons, int defaultButton) {
     auto box = WaitForMessageBox(kDefaultTimeout, updater_.id);
     EXPECT_TRUE(box) << "no message box";
-    if (!box)
+    if (!box) {
         return std::nullopt;
+    }
     EXPECT_EQ(box->owner, window_);
     EXPECT_EQ(box->caption, L"Update Hexaplane");
     EXPECT_EQ(box->text, text);
@@ -202,12 +214,14 @@ std::optional<MessageBoxInfo> UpdateFlow::ExpectBox(const std::wstring& text,
 }
 
 bool UpdateFlow::AcceptOfferedUpdate() {
-    if (!StartUpdater())
+    if (!StartUpdater()) {
         return false;
+    }
     PressUpdate();
     const auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
-    if (!box)
+    if (!box) {
         return false;
+    }
     AnswerBox(*box, IDYES);
     return true;
 }
@@ -238,17 +252,19 @@ void UpdateFlow::ExpectEnds(Duration timeout) {
 
 std::optional<int> UpdateFlow::QueryPosition(Duration timeout) {
     DWORD_PTR position = 0;
-    if (!bar_ ||
-        !SendMessageTimeoutW(bar_, PBM_GETPOS, 0, 0, SMTO_NORMAL, UINT(timeout.count()), &position))
+    if (!bar_ || !SendMessageTimeoutW(bar_, PBM_GETPOS, 0, 0, SMTO_NORMAL, UINT(timeout.count()),
+                                      &position)) {
         return std::nullopt;
+    }
     return int(position);
 }
 
 std::vector<std::string> ReadLines(const std::wstring& path) {
     std::vector<std::string> lines;
     std::istringstream in(ReadBytes(path).value_or(std::string()));
-    for (std::string line; std::getline(in, line);)
+    for (std::string line; std::getline(in, line);) {
         lines.push_back(line);
+    }
     return lines;
 }
 
@@ -262,9 +278,11 @@ std::vector<std::string> UpdateFlow::LinkLog() const {
 
 bool UpdateFlow::WaitForStandinLine(std::string_view prefix, Duration timeout) const {
     return PollUntilTrue(timeout, [&] {
-        for (const std::string& line : StandinLog())
-            if (line.starts_with(prefix))
+        for (const std::string& line : StandinLog()) {
+            if (line.starts_with(prefix)) {
                 return true;
+            }
+        }
         return false;
     });
 }
@@ -274,21 +292,25 @@ std::vector<std::wstring> UpdateFlow::DownloadedInstallers() const {
     WIN32_FIND_DATAW entry{};
     HANDLE find =
         FindFirstFileW((session_.InstallFolder() + L"update*Hexaplane.exe").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
+    if (find == INVALID_HANDLE_VALUE) {
         return names;
-    do
+    }
+    do {
         names.emplace_back(entry.cFileName);
-    while (FindNextFileW(find, &entry));
+    } while (FindNextFileW(find, &entry));
     FindClose(find);
     return names;
 }
 
 std::wstring NormalFolder(std::wstring folder) {
-    while (!folder.empty() && folder.back() == L'\\')
+    while (!folder.empty() && folder.back() == L'\\') {
         folder.pop_back();
-    for (auto& c : folder)
-        if (c >= L'A' && c <= L'Z')
+    }
+    for (auto& c : folder) {
+        if (c >= L'A' && c <= L'Z') {
             c = wchar_t(c + 32);
+        }
+    }
     return folder;
 }
 

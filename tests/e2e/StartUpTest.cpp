@@ -10,9 +10,11 @@ constexpr std::wstring_view kUpdateForm = L"THXUpdateForm";
 constexpr const char* kHelpContent = "help file of the installed product";
 
 std::wstring Lower(std::wstring s) {
-    for (auto& c : s)
-        if (c >= L'A' && c <= L'Z')
+    for (auto& c : s) {
+        if (c >= L'A' && c <= L'Z') {
             c = wchar_t(c + 32);
+        }
+    }
     return s;
 }
 
@@ -35,8 +37,9 @@ protected:
     HWND ExpectRelaunchedWindow() {
         HWND window = WaitForVisibleWindow(kUpdateForm);
         EXPECT_TRUE(window) << "the copy showed no update window";
-        if (!window)
+        if (!window) {
             return nullptr;
+        }
         const DWORD copy = WindowProcess(window);
         EXPECT_EQ(Lower(ProcessImagePath(copy)), Lower(session_.RelaunchedProgram()));
         const auto line = ProcessCommandLine(copy);

@@ -82,8 +82,9 @@ TEST_F(UpdateFlow, VerdictsThatLeaveTheWindowIdle) {
          IDNO},
     };
     std::vector<test::Script> scripts;
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         scripts.push_back(c.script);
+    }
     // A followed redirect would take the next case's answer and shift every verdict after it.
     ScriptedServer server(scripts, kServerPort);
     ASSERT_EQ(server.port(), kServerPort) << "the update server's port is taken";
@@ -99,8 +100,9 @@ TEST_F(UpdateFlow, VerdictsThatLeaveTheWindowIdle) {
     std::this_thread::sleep_for(300ms);
     const auto received = server.Received();
     ASSERT_EQ(received.size(), cases.size()) << "one request per check, and no download";
-    for (const std::string& request : received)
+    for (const std::string& request : received) {
         EXPECT_EQ(request, kCheckRequest);
+    }
     EXPECT_TRUE(DownloadedInstallers().empty());
 
     PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -165,18 +167,22 @@ TEST_F(UpdateFlow, DownloadAndInstall) {
     EXPECT_FALSE(IsWindowEnabled(update_));
     while (!WaitForStandinLine("args", 0ms)) {
         const auto position = QueryPosition();
-        if (!position)
+        if (!position) {
             break;
-        if (seen.empty() || seen.back() != *position)
+        }
+        if (seen.empty() || seen.back() != *position) {
             seen.push_back(*position);
-        if (*position == 100)
+        }
+        if (*position == 100) {
             break;
+        }
     }
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-    for (std::size_t stop : stops)
+    for (std::size_t stop : stops) {
         EXPECT_NE(std::find(seen.begin(), seen.end(), PositionFor(stop, installer.size())),
                   seen.end())
             << "no reading at " << stop << " bytes: " << ::testing::PrintToString(seen);
+    }
 
     ExpectEnds();
     EXPECT_TRUE(WaitForNoWindow(L"#32770", 0ms, updater_.id));

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 inline void Require(bool ok) {
-    if (!ok)
+    if (!ok) {
         std::abort();
+    }
 }

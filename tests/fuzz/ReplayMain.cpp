@@ -15,8 +15,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::error_code ec;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i], ec)) {
-            if (!entry.is_regular_file())
+            if (!entry.is_regular_file()) {
                 continue;
+            }
             std::ifstream in(entry.path(), std::ios::binary);
             std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                        std::istreambuf_iterator<char>());

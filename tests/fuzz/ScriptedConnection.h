@@ -60,8 +60,7 @@ public:
         if (offset_ < pending_.size()) {
             const std::size_t n =
                 std::min({buffer.size(), pending_.size() - offset_, current_.maxReceive});
-            std::copy_n(pending_.begin() + static_cast<std::ptrdiff_t>(offset_), n,
-                        buffer.begin());
+            std::copy_n(pending_.begin() + static_cast<std::ptrdiff_t>(offset_), n, buffer.begin());
             offset_ += n;
             return {net::SocketStatus::Ok, n};
         }

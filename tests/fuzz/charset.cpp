@@ -13,8 +13,9 @@ using namespace hx::net;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> in(data, size);
     size_t eol = 0;
-    while (eol < size && data[eol] != '\n')
+    while (eol < size && data[eol] != '\n') {
         ++eol;
+    }
     HeaderList headers;
     headers.Add({u"Content-Type", HeadText(in.first(eol))});
     std::span<const uint8_t> body = eol < size ? in.subspan(eol + 1) : in.subspan(size);
@@ -23,11 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string text = DecodeBody(body, headers);
     Require(text.size() <= body.size());
     Require(text == DecodeWithCharset(body, charset) || body.empty());
-    if (!IsKnownCharset(charset))
+    if (!IsKnownCharset(charset)) {
         Require(text.size() == body.size());
+    }
 
     for (auto name : {u"utf-8", u"utf-16", u"utf-16le", u"UTF-16BE", u"iso-8859-1", u"us-ascii",
-                      u"windows-1252", u"x-unknown"})
+                      u"windows-1252", u"x-unknown"}) {
         Require(DecodeWithCharset(body, name).size() <= body.size());
+    }
     return 0;
 }

@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(own.size() <= store.size() * (kMaxCookieBytes + 2));
     now = INT64_MAX; // everything persistent expires
     (void)store.CookieHeader(url);
-    for (const auto& c : store.cookies())
+    for (const auto& c : store.cookies()) {
         Require(!c.persistent);
+    }
     return 0;
 }

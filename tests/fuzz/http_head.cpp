@@ -34,12 +34,14 @@ size_t ReadInSlices(HeadReader& r, std::span<const uint8_t> in, uint8_t seed) {
 
 void CheckHead(const HeadReader& r) {
     Require(r.headers().items.size() <= kMaxHeaderCount);
-    for (const auto& h : r.headers().items)
+    for (const auto& h : r.headers().items) {
         Require(h.name.size() + h.value.size() < kMaxHeadLine);
+    }
     Require(r.statusLine().size() <= kMaxHeadLine);
     Require(r.statusCode() >= -1);
-    if (auto length = ContentLength(r.headers()))
+    if (auto length = ContentLength(r.headers())) {
         Require(*length >= 0);
+    }
     (void)IsChunked(r.headers());
     (void)AllowsKeepAlive(r.headers());
 }
@@ -58,9 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(whole.state() == sliced.state() && whole.failure() == sliced.failure());
     Require(whole.statusLine() == sliced.statusLine());
     Require(whole.headers().items.size() == sliced.headers().items.size());
-    for (size_t i = 0; i < whole.headers().items.size(); ++i)
+    for (size_t i = 0; i < whole.headers().items.size(); ++i) {
         Require(whole.headers().items[i].name == sliced.headers().items[i].name &&
                 whole.headers().items[i].value == sliced.headers().items[i].value);
+    }
 
     whole.ConnectionEnded();
     Require(whole.complete() || whole.failed());

@@ -10,8 +10,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string text = hx::DecodeLanguageBytes({data, size}, nullptr);
     size_t fields = 0;
-    for (auto line : hx::SplitLines(text))
+    for (auto line : hx::SplitLines(text)) {
         fields += hx::SplitFields(line).size();
+    }
     (void)fields;
     (void)hx::GetCaptionIn(text, u"HXUpdateForm", u"UpdateButton");
     hx::ui::Component form{u"HXUpdateForm", hx::ui::Kind::Form, nullptr};

@@ -13,11 +13,13 @@ namespace {
 
 void Check(const std::vector<uint8_t>& bytes) {
     const hx::ui::PngResult r = hx::ui::DecodePng(bytes);
-    if (r.bitmap.has_value() != (r.error == hx::ui::PngError::None))
+    if (r.bitmap.has_value() != (r.error == hx::ui::PngError::None)) {
         std::abort();
+    }
     if (r.bitmap && (r.bitmap->width == 0 || r.bitmap->height == 0 ||
-                     r.bitmap->rgba.size() != size_t(r.bitmap->width) * r.bitmap->height * 4))
+                     r.bitmap->rgba.size() != size_t(r.bitmap->width) * r.bitmap->height * 4)) {
         std::abort();
+    }
 }
 
 void FixCrcs(std::vector<uint8_t>& b) {
@@ -25,12 +27,14 @@ void FixCrcs(std::vector<uint8_t>& b) {
     while (b.size() - pos >= 12 && pos < b.size()) {
         const uint32_t length = (uint32_t(b[pos]) << 24) | (uint32_t(b[pos + 1]) << 16) |
                                 (uint32_t(b[pos + 2]) << 8) | b[pos + 3];
-        if (length > b.size() - pos - 12)
+        if (length > b.size() - pos - 12) {
             return;
+        }
         const uint32_t crc = uint32_t(crc32(0, &b[pos + 4], uInt(4 + length)));
         const size_t at = pos + 8 + length;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             b[at + i] = uint8_t(crc >> (24 - 8 * i));
+        }
         pos = at + 4;
     }
 }

@@ -38,11 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string_view location = eol == all.npos ? all : all.substr(eol + 1);
 
     auto base = ParseUrl(first);
-    if (base)
+    if (base) {
         CheckShape(*base);
+    }
     Url fallback = *ParseUrl(u"http://127.0.0.1:18080/downloads/update/?product=hexaplane");
-    if (auto next = ResolveLocation(base ? *base : fallback, location))
+    if (auto next = ResolveLocation(base ? *base : fallback, location)) {
         CheckShape(*next);
+    }
     (void)hx::EqualsNoCase(first, location);
     return 0;
 }

@@ -18,8 +18,9 @@ struct Decoded {
 Decoded DecodeInSlices(std::string_view wire, size_t slice) {
     Decoded d;
     std::vector<uint8_t> out;
-    for (size_t pos = 0; pos < wire.size(); pos += slice)
+    for (size_t pos = 0; pos < wire.size(); pos += slice) {
         d.consumed += d.decoder.Feed(Bytes(wire.substr(pos, slice)), out);
+    }
     d.data.assign(out.begin(), out.end());
     return d;
 }
@@ -96,8 +97,9 @@ TEST(Chunked, OversizedChunksAndLinesFail) {
     EXPECT_TRUE(longLine.decoder.failed());
 
     std::string trailers = "0\r\n";
-    for (size_t i = 0; i <= kMaxHeaderCount; ++i)
+    for (size_t i = 0; i <= kMaxHeaderCount; ++i) {
         trailers += "T: v\r\n";
+    }
     Decoded many = DecodeInSlices(trailers + "\r\n", 4096);
     EXPECT_TRUE(many.decoder.failed());
 }
@@ -117,8 +119,9 @@ TEST(Chunked, ConnectionEndIsAFailureUnlessDone) {
 TEST(Chunked, LargeChunkInBlocks) {
     const size_t size = 100000;
     std::string payload(size, '\0');
-    for (size_t i = 0; i < size; ++i)
+    for (size_t i = 0; i < size; ++i) {
         payload[i] = static_cast<char>(i * 7);
+    }
     char sizeLine[32];
     std::snprintf(sizeLine, sizeof sizeLine, "%zx\r\n", size);
     std::string wire = sizeLine + payload + "\r\n0\r\n\r\n";

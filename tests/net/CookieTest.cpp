@@ -108,8 +108,9 @@ TEST_F(CookieStoreTest, SecureOnlyOverHttpsAndHttpOnlyIsSent) {
 }
 
 TEST_F(CookieStoreTest, MalformedCookiesAreIgnored) {
-    for (auto bad : {u"", u"novalue", u"=value", u"  =v", u";a=b", u"\t; x=y"})
+    for (auto bad : {u"", u"novalue", u"=value", u"  =v", u";a=b", u"\t; x=y"}) {
         Set(bad);
+    }
     EXPECT_EQ(store.size(), 0u);
     Set(u"  spaced  =  value with spaces  ; Path=/");
     EXPECT_EQ(Get(), u"spaced=value with spaces");
@@ -132,10 +133,12 @@ TEST_F(CookieStoreTest, CapsSizeAndCounts) {
 
     CookieStore many;
     many.SetClock([] { return int64_t{0}; });
-    for (size_t d = 0; d * kMaxCookiesPerDomain <= kMaxCookiesTotal + kMaxCookiesPerDomain; ++d)
-        for (size_t i = 0; i < kMaxCookiesPerDomain; ++i)
+    for (size_t d = 0; d * kMaxCookiesPerDomain <= kMaxCookiesTotal + kMaxCookiesPerDomain; ++d) {
+        for (size_t i = 0; i < kMaxCookiesPerDomain; ++i) {
             many.Store(u"c" + Widen(std::to_string(i)) + u"=v",
                        *ParseUrl(u"http://h" + Widen(std::to_string(d)) + u".example/"));
+        }
+    }
     EXPECT_EQ(many.size(), kMaxCookiesTotal);
     EXPECT_EQ(many.CookieHeader(*ParseUrl(u"http://h0.example/")), u""); // oldest domain evicted
 }
@@ -151,8 +154,9 @@ TEST(CookieDate, ParsesTheRfcGrammar) {
     for (auto bad : {u"", u"Thu, 01 Jan 1970", u"29 Feb 2017 00:00:00", u"31 Apr 2017 00:00:00",
                      u"1 Jan 1600 00:00:00", u"1 Jan 2017 24:00:00", u"1 Jan 2017 00:60:00",
                      u"1 Jan 2017 00:00:60", u"0 Jan 2017 00:00:00", u"1 Foo 2017 00:00:00",
-                     u"1 Jan 20170 00:00:00", u"1 Jan 2017 000:00:00"})
+                     u"1 Jan 20170 00:00:00", u"1 Jan 2017 000:00:00"}) {
         EXPECT_FALSE(ParseCookieDate(bad)) << test::Utf8(bad);
+    }
 }
 
 } // namespace

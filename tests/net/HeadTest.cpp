@@ -39,8 +39,9 @@ TEST(HeadReader, ReadsAHeadByteByByte) {
     HeadReader r;
     std::string all = kHead + kBody;
     size_t consumed = 0;
-    for (size_t i = 0; i < all.size(); ++i)
+    for (size_t i = 0; i < all.size(); ++i) {
         consumed += r.Feed(Bytes(all).subspan(i, 1));
+    }
     EXPECT_EQ(consumed, kHead.size());
     ExpectParsed(r);
 }
@@ -116,8 +117,9 @@ TEST(HeadReader, LongestLineIsAccepted) {
         std::string head = "HTTP/1.1 200 OK\r\n" + line + end + "\r\n";
         HeadReader whole, bytewise;
         whole.Feed(Bytes(head));
-        for (size_t i = 0; i < head.size(); ++i)
+        for (size_t i = 0; i < head.size(); ++i) {
             bytewise.Feed(Bytes(head).subspan(i, 1));
+        }
         EXPECT_TRUE(whole.complete());
         EXPECT_TRUE(bytewise.complete());
         EXPECT_EQ(whole.headers().Find(u"X")->size(), kMaxHeadLine - 3);
@@ -141,8 +143,9 @@ TEST(HeadReader, LongerLineFails) {
 
 TEST(HeadReader, CapsTheHeaderCountAndTheHeadSize) {
     std::string head = "HTTP/1.1 200 OK\r\n";
-    for (size_t i = 0; i < kMaxHeaderCount; ++i)
+    for (size_t i = 0; i < kMaxHeaderCount; ++i) {
         head += "H: v\r\n";
+    }
     HeadReader atCap;
     atCap.Feed(Bytes(head + "\r\n"));
     EXPECT_TRUE(atCap.complete());
@@ -152,8 +155,9 @@ TEST(HeadReader, CapsTheHeaderCountAndTheHeadSize) {
 
     std::string big = "HTTP/1.1 200 OK\r\n";
     std::string line = "H: " + std::string(16000, 'v') + "\r\n";
-    while (big.size() <= kMaxHeadBytes)
+    while (big.size() <= kMaxHeadBytes) {
         big += line;
+    }
     HeadReader large;
     large.Feed(Bytes(big));
     EXPECT_EQ(large.failure(), HeadReader::Failure::HeadTooLarge);
@@ -176,8 +180,9 @@ TEST(StatusCode, IsTheSecondFieldUpToADot) {
 
 HeaderList Headers(std::initializer_list<Header> items) {
     HeaderList list;
-    for (const auto& h : items)
+    for (const auto& h : items) {
         list.Add(h);
+    }
     return list;
 }
 
@@ -187,8 +192,9 @@ TEST(HeadHelpers, ContentLengthIsANumberOrNothing) {
     EXPECT_EQ(ContentLength(Headers({{u"Content-Length", u"9223372036854775807"}})), INT64_MAX);
     EXPECT_EQ(ContentLength(Headers({{u"Content-Length", u"5"}, {u"Content-Length", u"6"}})), 5);
     for (auto bad : {u"", u"abc", u"-1", u"+1", u"12a", u"1 2", u"0x10", u"9223372036854775808",
-                     u"99999999999999999999999"})
+                     u"99999999999999999999999"}) {
         EXPECT_FALSE(ContentLength(Headers({{u"Content-Length", bad}}))) << test::Utf8(bad);
+    }
     EXPECT_FALSE(ContentLength(Headers({{u"Content-Type", u"5"}})));
 }
 

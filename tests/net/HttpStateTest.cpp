@@ -86,38 +86,44 @@ struct Outcome {
 // The redirect response as received, its cookies stored, the Location followed.
 Outcome RunCase(const Case& c) {
     std::string head = "HTTP/1.1 302 Found\r\n";
-    for (const auto& [name, value] : c.headers)
+    for (const auto& [name, value] : c.headers) {
         head += name + ": " + value + "\r\n";
+    }
     head += "\r\n";
     HeadReader reader;
     reader.Feed(Bytes(head));
-    if (!reader.complete())
+    if (!reader.complete()) {
         return {"<head not read>", ""};
+    }
 
     CookieStore store;
     store.SetClock([] { return kSuiteClock; });
     Url setUrl = *ParseUrl(HeadText(c.setUrl));
-    for (const auto& value : reader.headers().All(u"Set-Cookie"))
+    for (const auto& value : reader.headers().All(u"Set-Cookie")) {
         store.Store(value, setUrl);
+    }
     const std::u16string* location = reader.headers().Find(u"Location");
     std::u16string target = location ? *location : u"/cookie-parser-result?" + HeadText(c.name);
     auto next = ResolveLocation(setUrl, target);
-    if (!next)
+    if (!next) {
         return {"<no location>", ""};
+    }
     return {ToAscii7(store.CookieHeader(*next)), ToAscii7(ToString(*next))};
 }
 
 std::string Join(const std::set<std::string>& names) {
     std::string out;
-    for (const auto& n : names)
+    for (const auto& n : names) {
         out += (out.empty() ? "" : " ") + n;
+    }
     return out;
 }
 
 TEST(HttpState, NormalCasesPassExceptTheSevenBitOnes) {
     std::ifstream in(kSuite + "cases.txt", std::ios::binary);
-    if (!in)
+    if (!in) {
         GTEST_SKIP() << "http-state suite not found at " << kSuite;
+    }
     auto cases = ReadCases(in);
     ASSERT_EQ(cases.size(), 222u);
 
@@ -127,13 +133,15 @@ TEST(HttpState, NormalCasesPassExceptTheSevenBitOnes) {
         Outcome got = RunCase(c);
         EXPECT_EQ(got.requestUrl, c.requestUrl) << c.name;
         bool pass = got.cookie == c.expect.value_or("");
-        if (c.status == "normal")
+        if (c.status == "normal") {
             ++normal;
+        }
         if (!pass) {
             failed[c.status].insert(c.name);
-            if (c.status == "normal" && !kDifferByDesign.contains(c.name))
+            if (c.status == "normal" && !kDifferByDesign.contains(c.name)) {
                 ADD_FAILURE() << c.name << ": sent \"" << got.cookie << "\", expected \""
                               << c.expect.value_or("") << "\"";
+            }
         }
     }
     EXPECT_EQ(normal, 214u);
@@ -149,11 +157,13 @@ TEST(HttpState, NormalCasesPassExceptTheSevenBitOnes) {
 
 TEST(HttpState, DifferByDesignCasesComeBackSevenBit) {
     std::ifstream in(kSuite + "cases.txt", std::ios::binary);
-    if (!in)
+    if (!in) {
         GTEST_SKIP() << "http-state suite not found at " << kSuite;
+    }
     for (const auto& c : ReadCases(in)) {
-        if (!kDifferByDesign.contains(c.name))
+        if (!kDifferByDesign.contains(c.name)) {
             continue;
+        }
         // Each UTF-8 byte became U+FFFD in the head, then '?' on the wire.
         std::string expected = c.expect.value_or("");
         std::replace_if(
@@ -195,8 +205,9 @@ std::vector<std::pair<std::string, std::optional<std::string>>> ReadDates(std::i
         size_t colon = line.find(':');
         size_t open = line.find('"', colon);
         std::string v;
-        for (size_t i = open + 1; i < line.size() && line[i] != '"'; ++i)
+        for (size_t i = open + 1; i < line.size() && line[i] != '"'; ++i) {
             v += line[i] == '\\' && i + 1 < line.size() ? line[++i] : line[i];
+        }
         return v;
     };
     std::string line, test;
@@ -216,8 +227,9 @@ TEST(HttpState, CookieDateVectors) {
     size_t checked = 0;
     for (std::string file : {"examples.json", "bsd-examples.json"}) {
         std::ifstream in(kSuite + "upstream/dates/" + file, std::ios::binary);
-        if (!in)
+        if (!in) {
             GTEST_SKIP() << "http-state date vectors not found";
+        }
         for (const auto& [text, expected] : ReadDates(in)) {
             auto parsed = ParseCookieDate(HeadText(text));
             std::string got = parsed ? FormatHttpDate(*parsed) : "null";

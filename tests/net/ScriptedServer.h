@@ -1,7 +1,7 @@
-#pragma once
 // A loopback HTTP server for tests that plays a fixed script on each accepted connection
 // (exact bytes, pauses, waits for a request head, close, reset) and records every byte each
 // connection received, so a test can state the reply and the expected request side by side.
+#pragma once
 
 #include <atomic>
 #include <cstddef>

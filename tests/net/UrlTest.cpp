@@ -11,8 +11,9 @@ using test::Utf8;
 
 std::string Resolved(std::u16string_view base, std::u16string_view location) {
     auto b = ParseUrl(base);
-    if (!b)
+    if (!b) {
         return "bad base";
+    }
     auto r = ResolveLocation(*b, location);
     return r ? Utf8(ToString(*r)) : "none";
 }

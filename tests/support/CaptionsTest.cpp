@@ -81,9 +81,10 @@ TEST(ApplyCaptions, FiveKindsAndTheirDerivedKindsOthersIgnored) {
     EXPECT_EQ(w.item.caption(), u"E&xit");
     EXPECT_EQ(w.edit.text(), u"typed");
     EXPECT_EQ(w.edit.caption(), u"");
-    for (Component* c : {&w.image, &w.progress, &w.http})
+    for (Component* c : {&w.image, &w.progress, &w.http}) {
         EXPECT_TRUE(c->caption().empty() && c->text().empty())
             << std::string(c->name().begin(), c->name().end());
+    }
     EXPECT_EQ(w.form.caption(), u"");
 }
 
@@ -142,9 +143,11 @@ TEST(ShippedLanguage, HoldsTheUpdateWindowRowsLast) {
     const auto lines = SplitLines(text);
     ASSERT_GT(lines.size(), 100u);
     EXPECT_TRUE(lines.back().starts_with(u"HXUpdateForm, MessageBoxUpdateRestart3, "));
-    for (auto line : lines)
-        for (char16_t c : line)
+    for (auto line : lines) {
+        for (char16_t c : line) {
             ASSERT_LT(c, 0x80) << "the shipped rows are ASCII";
+        }
+    }
 }
 
 } // namespace

@@ -31,8 +31,9 @@ Bitmap Load(const std::string& name) {
 // Colour type and bit depth straight from the IHDR, which sits at a fixed place.
 std::pair<int, int> TypeAndDepth(const std::string& name) {
     const Bytes b = ReadFile(name);
-    if (b.size() < 26)
+    if (b.size() < 26) {
         return {-1, -1};
+    }
     return {b[25], b[24]};
 }
 
@@ -66,8 +67,9 @@ TEST(Pictures, IdleTwinsAreGreyCopiesWithTheSameAlpha) {
         size_t opaque = 0;
         for (size_t i = 0; i < active.rgba.size(); i += 4) {
             ASSERT_EQ(idle.rgba[i + 3], active.rgba[i + 3]) << n << " pixel " << i / 4;
-            if (active.rgba[i + 3] == 0)
+            if (active.rgba[i + 3] == 0) {
                 continue;
+            }
             ++opaque;
             const double luma =
                 0.299 * active.rgba[i] + 0.587 * active.rgba[i + 1] + 0.114 * active.rgba[i + 2];
@@ -90,15 +92,19 @@ TEST(Pictures, CheckBoxesKeepTheBoxInItsPlace) {
         EXPECT_EQ(AlphaAt(b, 23, 12), 255) << name;
         EXPECT_EQ(AlphaAt(b, 8, 26), 255) << name;
         EXPECT_EQ(AlphaAt(b, 23, 26), 255) << name;
-        for (uint32_t y = 0; y < 32; ++y)
-            for (uint32_t x = 0; x < 7; ++x)
+        for (uint32_t y = 0; y < 32; ++y) {
+            for (uint32_t x = 0; x < 7; ++x) {
                 EXPECT_EQ(AlphaAt(b, x, y), 0) << name << " at " << x << "," << y;
+            }
+        }
     }
     const Bitmap unchecked = Load("unchecked.png");
-    for (uint32_t y = 0; y < 11; ++y)
-        for (uint32_t x = 0; x < 32; ++x)
+    for (uint32_t y = 0; y < 11; ++y) {
+        for (uint32_t x = 0; x < 32; ++x) {
             EXPECT_EQ(AlphaAt(unchecked, x, y), 0)
                 << "empty box above its top at " << x << "," << y;
+        }
+    }
     // The tick rises out of the box to the top right corner.
     const Bitmap checked = Load("checked.png");
     EXPECT_GT(AlphaAt(checked, 30, 1), 128);
@@ -107,9 +113,11 @@ TEST(Pictures, CheckBoxesKeepTheBoxInItsPlace) {
 TEST(Pictures, BannerIsOpaqueAboveItsShadow) {
     const Bitmap b = Load("banner.png");
     ASSERT_EQ(b.rgba.size(), 700u * 60 * 4);
-    for (uint32_t y = 0; y < 57; ++y)
-        for (uint32_t x = 0; x < 700; ++x)
+    for (uint32_t y = 0; y < 57; ++y) {
+        for (uint32_t x = 0; x < 700; ++x) {
             ASSERT_EQ(AlphaAt(b, x, y), 255) << x << "," << y;
+        }
+    }
     // The shadow fades out downwards.
     EXPECT_GT(AlphaAt(b, 350, 57), AlphaAt(b, 350, 58));
     EXPECT_GT(AlphaAt(b, 350, 58), AlphaAt(b, 350, 59));

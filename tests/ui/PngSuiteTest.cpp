@@ -48,10 +48,12 @@ std::vector<Entry> ReadIndex() {
     while (std::getline(in, line)) {
         std::vector<std::string> f;
         std::stringstream ss(line);
-        for (std::string field; std::getline(ss, field, '\t');)
+        for (std::string field; std::getline(ss, field, '\t');) {
             f.push_back(field);
-        if (f.size() < 7)
+        }
+        if (f.size() < 7) {
             continue;
+        }
         entries.push_back({f[0], f[1] == "valid", Number(f[4]), Number(f[5]), Number(f[6])});
     }
     return entries;
@@ -64,8 +66,9 @@ bool Supported(const Entry& e) {
 class PngSuite : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(kSuite / "index.tsv"))
+        if (!fs::exists(kSuite / "index.tsv")) {
             GTEST_SKIP() << "PngSuite not found at " << kSuite;
+        }
         entries_ = ReadIndex();
         ASSERT_EQ(entries_.size(), 175u) << "index.tsv incomplete";
     }
@@ -75,8 +78,9 @@ protected:
 TEST_F(PngSuite, SupportedImagesDecodeToTheReferencePixels) {
     size_t checked = 0;
     for (const Entry& e : entries_) {
-        if (!Supported(e))
+        if (!Supported(e)) {
             continue;
+        }
         const PngResult r = DecodePng(ReadFile(kSuite / "png" / (e.name + ".png")));
         ASSERT_TRUE(r.bitmap) << e.name << ": " << PngErrorName(r.error);
         const Bytes expected = ReadFile(kSuite / "expected" / (e.name + ".rgba"));
@@ -94,8 +98,9 @@ TEST_F(PngSuite, OtherValidImagesAreRejectedAsUnsupported) {
                                             PngError::UnsupportedInterlace};
     size_t checked = 0;
     for (const Entry& e : entries_) {
-        if (!e.valid || Supported(e))
+        if (!e.valid || Supported(e)) {
             continue;
+        }
         const PngResult r = DecodePng(ReadFile(kSuite / "png" / (e.name + ".png")));
         EXPECT_FALSE(r.bitmap) << e.name;
         EXPECT_TRUE(unsupported.count(r.error)) << e.name << ": " << PngErrorName(r.error);
@@ -116,8 +121,9 @@ TEST_F(PngSuite, CorruptImagesAreRejectedWhereTheyBreak) {
     };
     size_t checked = 0;
     for (const Entry& e : entries_) {
-        if (e.valid)
+        if (e.valid) {
             continue;
+        }
         const PngResult r = DecodePng(ReadFile(kSuite / "png" / (e.name + ".png")));
         EXPECT_FALSE(r.bitmap) << e.name;
         const auto it = expected.find(e.name);

@@ -23,8 +23,9 @@ using test::Zlib;
 Bytes RandomBytes(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     Bytes out(n);
-    for (auto& b : out)
+    for (auto& b : out) {
         b = uint8_t(rng() >> 13);
+    }
     return out;
 }
 
@@ -99,8 +100,9 @@ TEST(PngDecode, ImageDataMayBeSplitAnywhereAndUseAnyBlockLayout) {
             w.Chunk("IHDR", Ihdr(40, 30, 8, 6));
             w.Chunk("IDAT", Bytes{}); // an empty IDAT is legal
             const size_t step = z.size() / pieces + 1;
-            for (size_t at = 0; at < z.size(); at += step)
+            for (size_t at = 0; at < z.size(); at += step) {
                 w.Chunk("IDAT", Bytes(z.begin() + at, z.begin() + std::min(z.size(), at + step)));
+            }
             w.Chunk("tEXt", Bytes{'a', 0, 'b'}).End();
             w.bytes_.insert(w.bytes_.end(), {1, 2, 3}); // bytes after IEND are ignored
             const PngResult r = Decode(w.bytes_);
@@ -246,8 +248,9 @@ TEST(PngDecode, EachDefectHasItsOwnReason) {
         {Ihdr(8, 5, 4, 0), PngError::UnsupportedBitDepth},
         {Ihdr(8, 5, 8, 6, 1), PngError::UnsupportedInterlace},
     };
-    for (const auto& h : headers)
+    for (const auto& h : headers) {
         add(file([&](PngWriter& w) { w.Chunk("IHDR", h.ihdr).Chunk("IDAT", z).End(); }), h.error);
+    }
 
     // Image data of the wrong size, or streams that do not end where the data ends.
     add(SmallRgba(Zlib(Bytes(raw.begin(), raw.end() - 1))), PngError::ImageDataTooShort);
@@ -301,8 +304,9 @@ TEST(PngDecode, DamagedCopiesOfAValidFileAreHandled) {
     PngWriter w;
     w.Chunk("IHDR", Ihdr(8, 5, 8, 6)).Chunk("IDAT", Zlib(SmallRaw())).End();
     const Bytes valid = w.bytes_;
-    for (size_t n = 0; n < valid.size(); ++n)
+    for (size_t n = 0; n < valid.size(); ++n) {
         EXPECT_FALSE(DecodePng(std::span(valid.data(), n)).bitmap) << n;
+    }
     for (size_t i = 0; i < valid.size(); ++i) {
         Bytes copy = valid;
         copy[i] ^= 0x5A;

@@ -15,8 +15,9 @@ namespace hx::test {
 using Bytes = std::vector<uint8_t>;
 
 inline void PutBe32(Bytes& out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
+    for (int shift = 24; shift >= 0; shift -= 8) {
         out.push_back(uint8_t(v >> shift));
+    }
 }
 
 inline Bytes Ihdr(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType,

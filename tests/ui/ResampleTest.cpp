@@ -8,8 +8,9 @@ namespace {
 
 Bitmap Solid(uint32_t w, uint32_t h, std::array<uint8_t, 4> rgba) {
     Bitmap b{w, h, {}};
-    for (uint32_t i = 0; i < w * h; ++i)
+    for (uint32_t i = 0; i < w * h; ++i) {
         b.rgba.insert(b.rgba.end(), rgba.begin(), rgba.end());
+    }
     return b;
 }
 
@@ -25,10 +26,11 @@ TEST(Resample, ASolidPictureStaysSolidAtAnySize) {
     for (auto [w, h] : {std::pair{192u, 192u}, {64u, 64u}, {160u, 100u}}) {
         const auto out = PremultipliedBgra(b, w, h);
         ASSERT_EQ(out.size(), size_t(w) * h * 4);
-        for (size_t i = 0; i < out.size(); i += 4)
+        for (size_t i = 0; i < out.size(); i += 4) {
             ASSERT_EQ((std::array{out[i], out[i + 1], out[i + 2], out[i + 3]}),
                       (std::array<uint8_t, 4>{114, 42, 0, 255}))
                 << w << "x" << h << " at " << i / 4;
+        }
     }
 }
 

@@ -21,14 +21,18 @@ protected:
     void TearDown() override { ui::Application::Instance().DestroyForms(); }
 
     static void ExpectIdle(UpdateForm& f) {
-        for (ui::Image* i : {&f.UpdateImage1, &f.UpdateImage2, &f.UpdateImage3})
+        for (ui::Image* i : {&f.UpdateImage1, &f.UpdateImage2, &f.UpdateImage3}) {
             EXPECT_TRUE(i->visible()) << "idle picture";
-        for (ui::Image* i : {&f.UpdateImage4, &f.UpdateImage5, &f.UpdateImage6})
+        }
+        for (ui::Image* i : {&f.UpdateImage4, &f.UpdateImage5, &f.UpdateImage6}) {
             EXPECT_FALSE(i->visible()) << "active picture";
-        for (ui::Label* l : {&f.UpdateLabel1, &f.UpdateLabel2, &f.UpdateLabel3})
+        }
+        for (ui::Label* l : {&f.UpdateLabel1, &f.UpdateLabel2, &f.UpdateLabel3}) {
             EXPECT_FALSE(l->font().bold);
-        for (ui::Image* box : {&f.CheckBoxImage1, &f.CheckBoxImage2, &f.CheckBoxImage3})
+        }
+        for (ui::Image* box : {&f.CheckBoxImage1, &f.CheckBoxImage2, &f.CheckBoxImage3}) {
             EXPECT_EQ(box->picture(), f.Unchecked.picture());
+        }
         EXPECT_FALSE(f.UpdateProgress.visible());
         EXPECT_EQ(f.UpdateProgress.position(), 0);
     }
@@ -37,8 +41,9 @@ protected:
 TEST_F(UpdateWindowModel, DefinitionInCreationOrder) {
     UpdateForm form;
     std::u16string names;
-    for (const auto& c : form.components())
+    for (const auto& c : form.components()) {
         names += c->name() + u" ";
+    }
     EXPECT_EQ(names, u"UpdateBevel UpdateButton CloseButton HelpButton UpdatePanel BannerImage "
                      u"BannerLabel UpdateHeading UpdateDescription UpdateImage2 UpdateImage1 "
                      u"UpdateImage3 UpdateImage4 UpdateImage5 UpdateImage6 CheckBoxImage1 "

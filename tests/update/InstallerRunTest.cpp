@@ -14,7 +14,6 @@
 namespace hx::update {
 namespace {
 
-
 constexpr int kYes = 6;
 
 class RecordingSystem final : public InstallSystem {

@@ -37,8 +37,9 @@ public:
     void SetProgress(int p) override { log.push_back("progress " + std::to_string(p)); }
     UpdateVerdict CheckForUpdate() override {
         log.push_back("check");
-        if (failCheck)
+        if (failCheck) {
             throw std::runtime_error("check");
+        }
         return verdict;
     }
     std::u16string Caption(std::u16string_view key) override { return std::u16string(key); }

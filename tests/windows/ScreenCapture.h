@@ -12,8 +12,9 @@ namespace hx::test {
 // `file` is a Linux path (reached through Wine's Z: drive); its folder is created.
 inline bool CaptureWindow(HWND window, const std::string& file) {
     RECT r;
-    if (!GetWindowRect(window, &r))
+    if (!GetWindowRect(window, &r)) {
         return false;
+    }
     const int w = r.right - r.left, h = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
@@ -40,8 +41,9 @@ inline bool CaptureWindow(HWND window, const std::string& file) {
     DeleteObject(dib);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    if (!bgrx)
+    if (!bgrx) {
         return false;
+    }
 
     PngWriter png;
     png.Chunk("IHDR", Ihdr(uint32_t(w), uint32_t(h), 8, 2));
@@ -49,14 +51,18 @@ inline bool CaptureWindow(HWND window, const std::string& file) {
     png.End();
 
     std::string path = "Z:" + file;
-    for (char& c : path)
-        if (c == '/')
+    for (char& c : path) {
+        if (c == '/') {
             c = '\\';
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        }
+    }
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1)) {
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    }
     HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
+    if (out == INVALID_HANDLE_VALUE) {
         return false;
+    }
     DWORD written = 0;
     const bool ok =
         WriteFile(out, png.bytes_.data(), DWORD(png.bytes_.size()), &written, nullptr) &&

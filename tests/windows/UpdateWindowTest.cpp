@@ -70,8 +70,9 @@ public:
             LOGFONTW lf = saved_;
             lf.lfHeight = h;
             SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof lf, &lf, SPIF_UPDATEINIFILE);
-            if (ui::PointsFromHeight(ui::IconTitleFont().height, dpi) == points)
+            if (ui::PointsFromHeight(ui::IconTitleFont().height, dpi) == points) {
                 return;
+            }
         }
         ADD_FAILURE() << "no icon-title height gives " << points << " points";
     }
@@ -149,8 +150,9 @@ TEST_F(UpdateWindow, TheManifestMakesThePerMonitorAwareThemedProgram) {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
     std::wstring lower(path);
-    for (wchar_t& c : lower)
+    for (wchar_t& c : lower) {
         c = towlower(c);
+    }
     EXPECT_NE(lower.find(L"microsoft.windows.common-controls"), std::wstring::npos) << lower;
     EXPECT_NE(lower.find(L"_6.0."), std::wstring::npos) << lower;
 }
@@ -252,14 +254,18 @@ TEST_F(UpdateWindow, TextsComeFromTheLanguageResource) {
 
 TEST_F(UpdateWindow, IdleAfterCreationWithTheFocusOnUpdate) {
     UpdateForm& f = Create();
-    for (const ui::Image* i : {&f.UpdateImage1, &f.UpdateImage2, &f.UpdateImage3})
+    for (const ui::Image* i : {&f.UpdateImage1, &f.UpdateImage2, &f.UpdateImage3}) {
         EXPECT_TRUE(i->visible());
-    for (const ui::Image* i : {&f.UpdateImage4, &f.UpdateImage5, &f.UpdateImage6})
+    }
+    for (const ui::Image* i : {&f.UpdateImage4, &f.UpdateImage5, &f.UpdateImage6}) {
         EXPECT_FALSE(i->visible());
-    for (const ui::Image* i : {&f.CheckBoxImage1, &f.CheckBoxImage2, &f.CheckBoxImage3})
+    }
+    for (const ui::Image* i : {&f.CheckBoxImage1, &f.CheckBoxImage2, &f.CheckBoxImage3}) {
         EXPECT_EQ(i->picture(), f.Unchecked.picture());
-    for (const ui::Label* l : {&f.UpdateLabel1, &f.UpdateLabel2, &f.UpdateLabel3})
+    }
+    for (const ui::Label* l : {&f.UpdateLabel1, &f.UpdateLabel2, &f.UpdateLabel3}) {
         EXPECT_FALSE(l->font().bold);
+    }
     EXPECT_FALSE(IsWindowVisible(Hwnd(f.UpdateProgress)));
     EXPECT_EQ(SendMessageW(Hwnd(f.UpdateProgress), PBM_GETPOS, 0, 0), 0);
     EXPECT_TRUE(IsWindowEnabled(Hwnd(f.UpdateButton)));
@@ -402,8 +408,9 @@ TEST_F(UpdateWindow, EscapeClosesRestoresTheProductAndEndsTheLoop) {
     ui::ApplicationEvents probe(u"Probe", nullptr);
     bool escapeSeenFirst = false;
     probe.OnShortCut = [&](const ui::KeyMessage& m, bool&) {
-        if (m.message == WM_KEYDOWN && m.charCode == VK_ESCAPE)
+        if (m.message == WM_KEYDOWN && m.charCode == VK_ESCAPE) {
             escapeSeenFirst = !Closing;
+        }
     };
     Show();
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
@@ -433,8 +440,9 @@ TEST_P(UpdateWindowFonts, FollowTheIconTitleFontWithinTheCap) {
                   iconTitle.face());
         EXPECT_EQ(lf.lfHeight, ui::HeightFromPoints(window, dpi));
     }
-    for (const ui::Label* l : {&f.UpdateDescription, &f.UpdateLabel1, &f.UpdateLabel3})
+    for (const ui::Label* l : {&f.UpdateDescription, &f.UpdateLabel1, &f.UpdateLabel3}) {
         EXPECT_EQ(l->font(), f.font());
+    }
     EXPECT_EQ(f.BannerLabel.font().face, iconTitle.face()) << "no Tahoma after creation";
     EXPECT_EQ(FontPoints(f.BannerLabel.font(), dpi), 12);
     EXPECT_TRUE(f.BannerLabel.font().bold);

@@ -33,8 +33,9 @@ bool Shot(const char* name) {
     const std::wstring wide(name, name + std::char_traits<char>::length(name));
     const std::wstring done = ackFolder + L"\\" + wide + L".done";
     for (int i = 0; i < 600; ++i) {
-        if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
             return true;
+        }
         std::this_thread::sleep_for(50ms);
     }
     return false;
@@ -48,8 +49,9 @@ bool InstallerRunning() {
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry)) {
         const std::wstring_view name(entry.szExeFile);
-        if (name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe"))
+        if (name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe")) {
             return true;
+        }
     }
     return false;
 }
@@ -57,17 +59,20 @@ bool InstallerRunning() {
 template <class Predicate> bool Within(Duration timeout, Predicate done) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
-        if (std::chrono::steady_clock::now() >= end)
+        if (std::chrono::steady_clock::now() >= end) {
             return false;
+        }
         std::this_thread::sleep_for(50ms);
     }
     return true;
 }
 
 HWND ProgressBar(HWND window) {
-    for (const Control& c : Controls(window))
-        if (c.className == L"msctls_progress32")
+    for (const Control& c : Controls(window)) {
+        if (c.className == L"msctls_progress32") {
             return c.window;
+        }
+    }
     return nullptr;
 }
 
@@ -79,19 +84,22 @@ int Fail(const char* what) {
 
 int RunAutomatically() {
     HWND window = WaitForVisibleWindow(kUpdateForm, kStepTimeout);
-    if (!window)
+    if (!window) {
         return Fail("the update window did not appear");
+    }
     std::this_thread::sleep_for(1s); // let it paint
     Shot("1-idle");
 
     const auto update = FindControlByText(window, L"&Update");
-    if (!update)
+    if (!update) {
         return Fail("no Update button");
+    }
     Say("demo: pressing Update");
     Click(update->window);
     auto box = WaitForMessageBox(kStepTimeout, WindowProcess(window));
-    if (!box)
+    if (!box) {
         return Fail("no answer from the update check");
+    }
     std::this_thread::sleep_for(300ms);
     Shot("2-offer");
     if (std::find(box->buttons.begin(), box->buttons.end(), IDYES) == box->buttons.end()) {
@@ -111,12 +119,14 @@ int RunAutomatically() {
                                    &position) &&
                position >= 40;
     });
-    if (!moving)
+    if (!moving) {
         return Fail("the download did not get going");
+    }
     Shot("3-download");
 
-    if (!Within(kStepTimeout, InstallerRunning))
+    if (!Within(kStepTimeout, InstallerRunning)) {
         return Fail("the installer did not start");
+    }
     std::this_thread::sleep_for(700ms);
     Shot("4-install");
 
@@ -128,8 +138,9 @@ int RunAutomatically() {
         }
         return TopLevelWindows(kUpdateForm).empty();
     });
-    if (!ended)
+    if (!ended) {
         return Fail("the update window did not go away");
+    }
     std::this_thread::sleep_for(700ms);
     Shot("5-end");
     Say("demo: the update is complete");
@@ -137,11 +148,13 @@ int RunAutomatically() {
 }
 
 int Watch() {
-    if (!WaitForVisibleWindow(kUpdateForm, kStepTimeout))
+    if (!WaitForVisibleWindow(kUpdateForm, kStepTimeout)) {
         return Fail("the update window did not appear");
+    }
     Say("demo: the update window is open; press Update and follow it through");
-    while (!TopLevelWindows(kUpdateForm).empty())
+    while (!TopLevelWindows(kUpdateForm).empty()) {
         std::this_thread::sleep_for(200ms);
+    }
     Say("demo: the update window has closed");
     return 0;
 }
@@ -154,8 +167,9 @@ int wmain(int argc, wchar_t** argv) {
         ackFolder = argv[2];
         return RunAutomatically();
     }
-    if (mode == L"watch")
+    if (mode == L"watch") {
         return Watch();
+    }
     std::printf("usage: demo-driver auto <ack folder> | demo-driver watch\n");
     return 2;
 }

@@ -24,13 +24,15 @@ Font IconTitleFont() {
 
 std::vector<uint8_t> ReadResource(std::u16string_view name) {
     const char* dir = std::getenv("HX_RESOURCE_DIR");
-    if (!dir || name.empty())
+    if (!dir || name.empty()) {
         return {};
+    }
     std::string file(dir);
     file += '/';
     for (char16_t c : name) {
-        if (c > 0x7E || c == u'/')
+        if (c > 0x7E || c == u'/') {
             return {};
+        }
         file += char(AsciiLower(c));
     }
     std::ifstream in(file, std::ios::binary);

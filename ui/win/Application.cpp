@@ -24,8 +24,9 @@ std::u16string DialogFace() {
     if (RegGetValueW(HKEY_LOCAL_MACHINE,
                      L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes",
                      L"MS Shell Dlg 2", RRF_RT_REG_SZ, nullptr, face, &size) == ERROR_SUCCESS &&
-        face[0])
+        face[0]) {
         return hx::win::U(face, wcsnlen(face, LF_FACESIZE));
+    }
     return u"MS Sans Serif";
 }
 
@@ -34,12 +35,14 @@ std::u16string DialogFace() {
 void Dispatch(Application& app, MSG& m) {
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
         const KeyMessage key{m.message, uint32_t(m.wParam), int64_t(m.lParam)};
-        if (app.ShortCut(key))
+        if (app.ShortCut(key)) {
             return;
+        }
     }
     HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
-    if (root && win::WindowBase::FromWindow(root) && IsDialogMessageW(root, &m))
+    if (root && win::WindowBase::FromWindow(root) && IsDialogMessageW(root, &m)) {
         return;
+    }
     TranslateMessage(&m);
     DispatchMessageW(&m);
 }
@@ -68,8 +71,9 @@ void Application::PlatformRealise(Form& form) {
 }
 
 void Application::PlatformRun() {
-    if (Form* main = MainForm())
+    if (Form* main = MainForm()) {
         main->SetVisible(true);
+    }
     MSG m;
     while (!terminated_) {
         const BOOL got = GetMessageW(&m, nullptr, 0, 0);

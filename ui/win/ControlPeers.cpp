@@ -49,9 +49,11 @@ HFONT PeerBase::SyncFont(bool& changed) {
 }
 
 void PeerBase::NotifyChildren() {
-    for (const auto& c : form_.form().components())
-        if (c->parent() == &control_ && c->peer())
+    for (const auto& c : form_.form().components()) {
+        if (c->parent() == &control_ && c->peer()) {
             c->peer()->ModelChanged();
+        }
+    }
 }
 
 void ContainerPeer::PaintContent(HDC dc, const RECT& client, COLORREF background) {
@@ -59,11 +61,13 @@ void ContainerPeer::PaintContent(HDC dc, const RECT& client, COLORREF background
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
     // Windowless children in creation order: later ones paint over earlier ones.
     for (const auto& c : form_.form().components()) {
-        if (c->parent() != &control_ || !c->visible() || !c->peer())
+        if (c->parent() != &control_ || !c->visible() || !c->peer()) {
             continue;
+        }
         auto* peer = static_cast<PeerBase*>(c->peer());
-        if (!peer->Window())
+        if (!peer->Window()) {
             peer->Paint(dc);
+        }
     }
 }
 
@@ -78,8 +82,9 @@ LRESULT ContainerPeer::PaintMessage(COLORREF background) {
 
 bool ContainerPeer::SetCursorFor(HWND target) {
     Control* c = form_.FindByWindow(target);
-    if (!c || c->cursor() == Cursor::Default)
+    if (!c || c->cursor() == Cursor::Default) {
         return false;
+    }
     SetCursor(LoadCursorW(nullptr, CursorResource(c->cursor())));
     return true;
 }
@@ -94,8 +99,9 @@ PanelPeer::PanelPeer(Panel& panel, FormPeer& form) : ContainerPeer(panel, form) 
 }
 
 void PanelPeer::ModelChanged() {
-    if (!hwnd())
+    if (!hwnd()) {
         return;
+    }
     const Rect& b = control_.bounds();
     if (!(b == shownBounds_)) {
         SetWindowPos(hwnd(), nullptr, b.left, b.top, b.width, b.height,
@@ -104,8 +110,9 @@ void PanelPeer::ModelChanged() {
     }
     bool fontChanged = false;
     SyncFont(fontChanged);
-    if (fontChanged)
+    if (fontChanged) {
         NotifyChildren();
+    }
     InvalidateRect(hwnd(), nullptr, FALSE);
     if (control_.visible() != shownVisible_) {
         ShowWindow(hwnd(), control_.visible() ? SW_SHOWNA : SW_HIDE);
@@ -114,8 +121,9 @@ void PanelPeer::ModelChanged() {
 }
 
 LRESULT PanelPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (releasing_)
+    if (releasing_) {
         return DefWindowProcW(hwnd(), msg, wp, lp);
+    }
     const COLORREF background = ToColorRef(static_cast<Panel&>(control_).colour());
     switch (msg) {
     case WM_ERASEBKGND:
@@ -129,8 +137,9 @@ LRESULT PanelPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_SETCURSOR:
-        if (SetCursorFor(reinterpret_cast<HWND>(wp)))
+        if (SetCursorFor(reinterpret_cast<HWND>(wp))) {
             return TRUE;
+        }
         break;
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -145,8 +154,9 @@ LRESULT PanelPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void SystemControlPeer::SyncCommon(bool withFont) {
     HWND w = Window();
-    if (!w)
+    if (!w) {
         return;
+    }
     const Rect& b = control_.bounds();
     if (!(b == shownBounds_)) {
         SetWindowPos(w, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -159,17 +169,20 @@ void SystemControlPeer::SyncCommon(bool withFont) {
     if (withFont) {
         bool changed = false;
         HFONT f = SyncFont(changed);
-        if (changed)
+        if (changed) {
             SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+        }
     }
     if (shownEnabled_ != control_.enabled()) {
-        if (!control_.enabled())
+        if (!control_.enabled()) {
             refocusWhenEnabled_ = GetFocus() == w;
+        }
         EnableWindow(w, control_.enabled());
         shownEnabled_ = control_.enabled();
         if (control_.enabled() && std::exchange(refocusWhenEnabled_, false) &&
-            GetActiveWindow() == GetAncestor(w, GA_ROOT))
+            GetActiveWindow() == GetAncestor(w, GA_ROOT)) {
             SetFocus(w);
+        }
     }
     if (shownVisible_ != control_.visible()) {
         ShowWindow(w, control_.visible() ? SW_SHOWNA : SW_HIDE);
@@ -180,8 +193,9 @@ void SystemControlPeer::SyncCommon(bool withFont) {
 ButtonPeer::ButtonPeer(Button& button, FormPeer& form, int id)
     : SystemControlPeer(button, form), id_(id) {
     DWORD style = WS_CHILD | BS_NOTIFY | (button.isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    if (button.tabStop())
+    if (button.tabStop()) {
         style |= WS_TABSTOP;
+    }
     const Rect& b = button.bounds();
     window_.reset(CreateWindowExW(
         0, L"BUTTON", W(button.caption()), style, b.left, b.top, b.width, b.height, ParentWindow(),
@@ -196,8 +210,9 @@ void ButtonPeer::ModelChanged() {
 
 ProgressBarPeer::ProgressBarPeer(ProgressBar& bar, FormPeer& form) : SystemControlPeer(bar, form) {
     DWORD style = WS_CHILD | (bar.smooth() ? PBS_SMOOTH : 0);
-    if (bar.tabStop())
+    if (bar.tabStop()) {
         style |= WS_TABSTOP;
+    }
     const Rect& b = bar.bounds();
     window_.reset(CreateWindowExW(0, PROGRESS_CLASSW, L"", style, b.left, b.top, b.width, b.height,
                                   ParentWindow(), nullptr, GetModuleHandleW(nullptr), nullptr));
@@ -206,8 +221,9 @@ ProgressBarPeer::ProgressBarPeer(ProgressBar& bar, FormPeer& form) : SystemContr
 
 void ProgressBarPeer::ModelChanged() {
     HWND w = Window();
-    if (!w)
+    if (!w) {
         return;
+    }
     auto& bar = static_cast<ProgressBar&>(control_);
     const std::pair range{bar.min(), bar.max()};
     if (shownRange_ != range) {
@@ -226,8 +242,9 @@ void ProgressBarPeer::ModelChanged() {
 void WindowlessPeer::ModelChanged() {
     BeforeInvalidate();
     HWND parent = ParentWindow();
-    if (!parent)
+    if (!parent) {
         return;
+    }
     if (everShown_) {
         const RECT old = ToRect(shownBounds_);
         InvalidateRect(parent, &old, FALSE);
@@ -245,8 +262,9 @@ UINT LabelPeer::Format() const {
 
 void LabelPeer::BeforeInvalidate() {
     auto& label = static_cast<Label&>(control_);
-    if (!label.autoSize())
+    if (!label.autoSize()) {
         return;
+    }
     const hx::win::WindowDc dc(ParentWindow());
     if (!dc) {
         return;
@@ -272,8 +290,9 @@ void LabelPeer::BeforeInvalidate() {
 
 void LabelPeer::Paint(HDC dc) {
     const std::u16string& text = control_.caption();
-    if (text.empty())
+    if (text.empty()) {
         return;
+    }
     bool changed = false;
     hx::win::SelectScope font(dc, SyncFont(changed));
     SetBkMode(dc, TRANSPARENT);
@@ -285,8 +304,9 @@ void LabelPeer::Paint(HDC dc) {
         RECT calc = r;
         DrawTextW(dc, W(text), int(text.size()), &calc, DT_CALCRECT | format);
         const int spare = (r.bottom - r.top) - (calc.bottom - calc.top);
-        if (spare > 0)
+        if (spare > 0) {
             r.top += spare / 2;
+        }
     }
     DrawTextW(dc, W(text), int(text.size()), &r, format);
 }
@@ -294,19 +314,22 @@ void LabelPeer::Paint(HDC dc) {
 void ImagePeer::Paint(HDC dc) {
     auto& image = static_cast<Image&>(control_);
     const Bitmap* b = image.picture().bitmap();
-    if (!b)
+    if (!b) {
         return;
+    }
     const Rect& box = image.bounds();
     const SIZE size =
         image.stretch() ? SIZE{box.width, box.height} : SIZE{LONG(b->width), LONG(b->height)};
-    if (size.cx <= 0 || size.cy <= 0)
+    if (size.cx <= 0 || size.cy <= 0) {
         return;
+    }
     if (!cached_ || cachedPicture_.bitmap() != b || cachedSize_.cx != size.cx ||
         cachedSize_.cy != size.cy) {
         cached_.reset();
         const auto pixels = PremultipliedBgra(*b, uint32_t(size.cx), uint32_t(size.cy));
-        if (pixels.empty())
+        if (pixels.empty()) {
             return;
+        }
         BITMAPINFO bi{};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
         bi.bmiHeader.biWidth = size.cx;
@@ -316,8 +339,9 @@ void ImagePeer::Paint(HDC dc) {
         bi.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
         cached_.reset(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!cached_ || !bits)
+        if (!cached_ || !bits) {
             return;
+        }
         std::memcpy(bits, pixels.data(), pixels.size());
         cachedPicture_ = image.picture();
         cachedSize_ = size;

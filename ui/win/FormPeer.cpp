@@ -23,11 +23,13 @@ constexpr int kFirstButtonId = 1000;
 std::vector<Control*> WindowedChildrenInTabOrder(const Form& form, const Component* parent) {
     std::vector<Control*> out;
     for (const auto& c : form.components()) {
-        if (c->parent() != parent || !c->IsKindOf(Kind::Control))
+        if (c->parent() != parent || !c->IsKindOf(Kind::Control)) {
             continue;
+        }
         auto* control = static_cast<Control*>(c.get());
-        if (control->windowed())
+        if (control->windowed()) {
             out.push_back(control);
+        }
     }
     std::stable_sort(out.begin(), out.end(), [](const Control* a, const Control* b) {
         const unsigned ta = unsigned(a->tabOrder()), tb = unsigned(b->tabOrder()); // -1 last
@@ -39,13 +41,17 @@ std::vector<Control*> WindowedChildrenInTabOrder(const Form& form, const Compone
 // The first control in tab order that can take the focus, looking into panels.
 Control* FirstFocusable(const Form& form, const Component* parent) {
     for (Control* c : WindowedChildrenInTabOrder(form, parent)) {
-        if (!c->visible() || !c->enabled())
+        if (!c->visible() || !c->enabled()) {
             continue;
-        if (c->tabStop() && !c->IsKindOf(Kind::Panel))
+        }
+        if (c->tabStop() && !c->IsKindOf(Kind::Panel)) {
             return c;
-        if (c->IsKindOf(Kind::Panel))
-            if (Control* inner = FirstFocusable(form, c))
+        }
+        if (c->IsKindOf(Kind::Panel)) {
+            if (Control* inner = FirstFocusable(form, c)) {
                 return inner;
+            }
+        }
     }
     return nullptr;
 }
@@ -68,26 +74,33 @@ FormPeer::FormPeer(Form& form, HICON big, HICON small) : ContainerPeer(form, *th
 }
 
 Control* FormPeer::FindByWindow(HWND w) const {
-    if (!w)
+    if (!w) {
         return nullptr;
-    if (w == hwnd())
+    }
+    if (w == hwnd()) {
         return &control_;
-    for (const auto& c : form().components())
-        if (c->IsKindOf(Kind::Control) && WindowOf(c.get()) == w)
+    }
+    for (const auto& c : form().components()) {
+        if (c->IsKindOf(Kind::Control) && WindowOf(c.get()) == w) {
             return static_cast<Control*>(c.get());
+        }
+    }
     return nullptr;
 }
 
 Button* FormPeer::DefaultButton() const {
-    for (const auto& c : form().components())
-        if (c->IsKindOf(Kind::Button) && static_cast<Button&>(*c).isDefault())
+    for (const auto& c : form().components()) {
+        if (c->IsKindOf(Kind::Button) && static_cast<Button&>(*c).isDefault()) {
             return static_cast<Button*>(c.get());
+        }
+    }
     return nullptr;
 }
 
 void FormPeer::ModelChanged() {
-    if (!created())
+    if (!created()) {
         return;
+    }
     Form& f = form();
     if (f.caption() != shownCaption_) {
         SetWindowTextW(hwnd(), W(f.caption()));
@@ -102,10 +115,12 @@ void FormPeer::ModelChanged() {
     }
     bool fontChanged = false;
     SyncFont(fontChanged);
-    if (fontChanged)
+    if (fontChanged) {
         NotifyChildren();
-    if (f.visible() != shown_)
+    }
+    if (f.visible() != shown_) {
         Show(f.visible());
+    }
 }
 
 void FormPeer::Show(bool visible) {
@@ -125,20 +140,26 @@ void FormPeer::Show(bool visible) {
         }
     }
     ShowWindow(hwnd(), visible ? SW_SHOWNORMAL : SW_HIDE);
-    if (visible)
+    if (visible) {
         UpdateWindow(hwnd());
+    }
 }
 
 void FormPeer::ApplyTabOrder() {
     // Tab walks sibling windows from the top of the z-order: stack them in tab order.
     std::vector<const Component*> parents{&control_};
-    for (const auto& c : form().components())
-        if (c->IsKindOf(Kind::Panel))
+    for (const auto& c : form().components()) {
+        if (c->IsKindOf(Kind::Panel)) {
             parents.push_back(c.get());
-    for (const Component* parent : parents)
-        for (Control* c : WindowedChildrenInTabOrder(form(), parent))
-            if (HWND w = WindowOf(c))
+        }
+    }
+    for (const Component* parent : parents) {
+        for (Control* c : WindowedChildrenInTabOrder(form(), parent)) {
+            if (HWND w = WindowOf(c)) {
                 SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            }
+        }
+    }
 }
 
 void FormPeer::FocusFirstControl() {
@@ -154,8 +175,9 @@ void FormPeer::FocusFirstControl() {
 void FormPeer::OnActivate(bool active) {
     if (!active) {
         HWND f = GetFocus();
-        if (f && IsChild(hwnd(), f))
+        if (f && IsChild(hwnd(), f)) {
             lastFocus_ = f;
+        }
         return;
     }
     FocusFirstControl();
@@ -170,12 +192,14 @@ void FormPeer::UpdateDefaultButton() {
                                                                 : DefaultButton();
     for (const auto& c : form().components()) {
         HWND w = c->IsKindOf(Kind::Button) ? WindowOf(c.get()) : nullptr;
-        if (!w)
+        if (!w) {
             continue;
+        }
         const LONG style = GetWindowLongW(w, GWL_STYLE);
         const LONG type = c.get() == chosen ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        if ((style & BS_TYPEMASK) != type)
+        if ((style & BS_TYPEMASK) != type) {
             SendMessageW(w, BM_SETSTYLE, WPARAM((style & 0xFFFF & ~BS_TYPEMASK) | type), TRUE);
+        }
     }
 }
 
@@ -190,18 +214,21 @@ void FormPeer::OnCommand(WPARAM wp, LPARAM) {
         PostMessageW(hwnd(), kCheckDefaultButton, 0, 0);
         return;
     }
-    if (code != BN_CLICKED)
+    if (code != BN_CLICKED) {
         return;
+    }
     // Escape arrives as IDCANCEL, Enter as the default button's ID, clicks and access
     // keys as the button's own ID: all find the button by its ID.
     for (const auto& c : form().components()) {
-        if (!c->IsKindOf(Kind::Button) || !c->peer())
+        if (!c->IsKindOf(Kind::Button) || !c->peer()) {
             continue;
+        }
         auto* peer = static_cast<ButtonPeer*>(c->peer());
         auto& button = static_cast<Button&>(*c);
         if (peer->id() == id) {
-            if (button.visible())
+            if (button.visible()) {
                 button.Click();
+            }
             return;
         }
     }
@@ -219,8 +246,9 @@ void FormPeer::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 LRESULT FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (releasing_)
+    if (releasing_) {
         return DefWindowProcW(hwnd(), msg, wp, lp);
+    }
     switch (msg) {
     case WM_CLOSE:
         form().Close(); // never refused; the window stays until the application ends
@@ -229,22 +257,25 @@ LRESULT FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OnCommand(wp, lp);
         return 0;
     case DM_GETDEFID:
-        if (Button* b = DefaultButton(); b && b->peer())
+        if (Button* b = DefaultButton(); b && b->peer()) {
             return MAKELRESULT(static_cast<ButtonPeer*>(b->peer())->id(), DC_HASDEFID);
+        }
         return 0;
     case WM_NEXTDLGCTL: {
         HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
                                  : GetNextDlgTabItem(hwnd(), GetFocus(), wp != 0);
-        if (target)
+        if (target) {
             SetFocus(target);
+        }
         return 0;
     }
     case kCheckDefaultButton:
         UpdateDefaultButton();
         return 0;
     case WM_ACTIVATE:
-        if (HIWORD(wp) == 0) // not minimised
+        if (HIWORD(wp) == 0) { // not minimised
             OnActivate(LOWORD(wp) != WA_INACTIVE);
+        }
         return 0;
     case WM_SETFOCUS:
         FocusFirstControl();
@@ -260,8 +291,9 @@ LRESULT FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_SETCURSOR:
-        if (SetCursorFor(reinterpret_cast<HWND>(wp)))
+        if (SetCursorFor(reinterpret_cast<HWND>(wp))) {
             return TRUE;
+        }
         break;
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
@@ -294,8 +326,9 @@ void Realise(Form& form) {
     auto owned = std::make_unique<FormPeer>(form, big, small);
     FormPeer& peer = *owned;
     form.SetPeer(std::move(owned));
-    if (!peer.created())
+    if (!peer.created()) {
         return;
+    }
     peer.ModelChanged();
 
     int nextId = kFirstButtonId;

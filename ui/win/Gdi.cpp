@@ -61,8 +61,9 @@ namespace {
 
 template <class F> F Lookup(const wchar_t* module, const char* name) {
     HMODULE m = GetModuleHandleW(module);
-    if (!m)
+    if (!m) {
         m = LoadLibraryW(module); // kept loaded for the life of the process
+    }
     return m ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name))) : nullptr;
 }
 
@@ -76,8 +77,9 @@ constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
 
 int SystemDpiNow() {
     static const auto forSystem = Lookup<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem");
-    if (forSystem)
+    if (forSystem) {
         return int(forSystem());
+    }
     const hx::win::WindowDc screen(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
@@ -88,8 +90,9 @@ int DpiNearPoint(POINT p) {
     if (forMonitor) {
         UINT x = 0, y = 0;
         HMONITOR monitor = MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST);
-        if (monitor && SUCCEEDED(forMonitor(monitor, kEffectiveDpi, &x, &y)) && y > 0)
+        if (monitor && SUCCEEDED(forMonitor(monitor, kEffectiveDpi, &x, &y)) && y > 0) {
             return int(y);
+        }
     }
     return SystemDpiNow();
 }
@@ -97,8 +100,9 @@ int DpiNearPoint(POINT p) {
 SIZE WindowSizeForClient(int width, int height, DWORD style, DWORD exStyle, int dpi) {
     static const auto adjust = Lookup<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
     RECT r{0, 0, width, height};
-    if (!adjust || !adjust(&r, style, FALSE, exStyle, UINT(dpi)))
+    if (!adjust || !adjust(&r, style, FALSE, exStyle, UINT(dpi))) {
         AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    }
     return {r.right - r.left, r.bottom - r.top};
 }
 

@@ -13,11 +13,14 @@ int SystemDpi() {
 
 Font IconTitleFont() {
     LOGFONTW lf{};
-    if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0))
+    if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0)) {
         return win::FromLogFont(lf);
-    for (int stock : {DEFAULT_GUI_FONT, SYSTEM_FONT})
-        if (GetObjectW(GetStockObject(stock), sizeof lf, &lf) == sizeof lf)
+    }
+    for (int stock : {DEFAULT_GUI_FONT, SYSTEM_FONT}) {
+        if (GetObjectW(GetStockObject(stock), sizeof lf, &lf) == sizeof lf) {
             return win::FromLogFont(lf);
+        }
+    }
     return ApplicationFont();
 }
 

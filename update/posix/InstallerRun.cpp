@@ -1,7 +1,7 @@
 // Without a window system there are no installers to delete or run, and the clock of the
 // stamp is not needed: the model only steps through its visuals.
-#include "update/InstallerDownload.h"
 #include "update/InstallerRun.h"
+#include "update/InstallerDownload.h"
 
 namespace hx::update {
 
