@@ -6,13 +6,15 @@ namespace hx::net {
 
 std::optional<int64_t> ParseChunkSize(std::u16string_view line) {
     std::u16string_view text = TrimBlanks(line.substr(0, line.find(u';')));
+    // Not a hexadecimal number ("", "0x0c", "-5"): taking it for the last chunk would cut
+    // the data silently.
     if (text.empty()) {
-        return 0;
+        return std::nullopt;
     }
     for (char16_t c : text) {
         bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
         if (!hex) {
-            return 0; // not a number: counts as the last chunk
+            return std::nullopt;
         }
     }
     while (text.size() > 1 && text.front() == u'0') {

@@ -22,14 +22,14 @@ inline constexpr size_t kMaxChunkSizeLine = kMaxHeadLine;
 
 // States:
 //   SizeLine - reading a chunk-size line: cut at its first ';', trimmed and read as hex;
-//              a line that is not a hex number counts as 0. Size 0 goes to Trailer;
+//              a line that is not a hex number fails. Size 0 goes to Trailer;
 //   Data     - copying the chunk's data to the output;
 //   DataEnd  - reading the line end after the data (the whole line is read and dropped);
 //   Trailer  - reading trailer lines up to an empty line; they become trailers();
 //   Done     - the body has ended; further bytes are not consumed (they belong to the
 //              next response on the connection);
-//   Failed   - sticky: a line too long, a size beyond the caps, too many trailers, or the
-//              connection ended before Done.
+//   Failed   - sticky: a line too long, a size that is not a hex number or beyond the
+//              caps, too many trailers, or the connection ended before Done.
 class ChunkedDecoder {
 public:
     enum class State { SizeLine, Data, DataEnd, Trailer, Done, Failed };
@@ -58,8 +58,8 @@ private:
     HeaderList trailers_;
 };
 
-// A chunk-size line's value: nullopt when it exceeds the caps (a failure); 0 for a line
-// that is not a hex number.
+// A chunk-size line's value: nullopt (a failure) when it is not a hex number or exceeds
+// the caps.
 std::optional<int64_t> ParseChunkSize(std::u16string_view line);
 
 } // namespace hx::net

@@ -4,17 +4,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
 namespace hx::net {
 
-// Outcome of a send or receive. `Ended` covers the server's orderly close as well as a
-// connection reset, aborted or shut down: the HTTP layer treats all of them as the end of
-// the connection, distinct from other network errors and from a time-out.
+// Outcome of a send or receive. `Ended` is the server's orderly close (or our own abort);
+// `Reset` a connection reset, aborted or shut down. The HTTP layer treats both as the end
+// of the connection, distinct from other network errors and from a time-out, but only an
+// orderly close ends a head or a body without a length normally.
 enum class SocketStatus {
     Ok,
     Ended,
+    Reset,
     TimedOut,
     Error,
 };
@@ -52,6 +55,13 @@ public:
     virtual bool PeerClosedOrDirty() = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
+
+    // While a call waits, whenever the calling thread has window messages, `onMessages`
+    // runs (it processes them, so a window stays responsive); it may close the connection,
+    // which ends the wait as the connection's end. Only where there are window messages
+    // (Windows); elsewhere a wait is for the connection alone. Empty: no messages are
+    // processed while waiting.
+    virtual void SetMessageHandler(std::function<void()> onMessages) = 0;
 };
 
 } // namespace hx::net

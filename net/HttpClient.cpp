@@ -1,6 +1,7 @@
 #include "net/HttpClient.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 #include "base/Guard.h"
@@ -115,8 +116,9 @@ public:
     virtual std::size_t wanted() const { return std::numeric_limits<std::size_t>::max(); }
     // The outcome once done().
     virtual BodyOutcome Finished() { return {FailureKind::None, true}; }
-    // The outcome when the connection ended first, by the server or by an abort.
-    virtual BodyOutcome Ended(bool aborted) = 0;
+    // The outcome when the connection ended first: `orderly` for the server's close, not
+    // for a reset or our own abort.
+    virtual BodyOutcome Ended(bool orderly) = 0;
 };
 
 class THttpClient::LengthFraming final : public Framing {
@@ -148,8 +150,9 @@ public:
         return in.size();
     }
     bool done() const override { return false; }
-    // The connection's end is this body's normal end; an abort is not.
-    BodyOutcome Ended(bool aborted) override { return {FailureKind::None, !aborted}; }
+    // The server's close is this body's normal end; a reset or an abort is not, though
+    // what came is kept.
+    BodyOutcome Ended(bool orderly) override { return {FailureKind::None, orderly}; }
 };
 
 class THttpClient::ChunkedFraming final : public Framing {
@@ -201,6 +204,12 @@ FailureKind StatusFailure(SocketStatus status) {
     return status == SocketStatus::TimedOut ? FailureKind::TimedOut : FailureKind::Network;
 }
 
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 } // namespace
 
 const char* FailureKindName(FailureKind kind) {
@@ -229,6 +238,8 @@ const char* FailureKindName(FailureKind kind) {
         return "chunked-cut";
     case FailureKind::BadChunk:
         return "bad-chunk";
+    case FailureKind::BadLength:
+        return "bad-length";
     case FailureKind::TooLarge:
         return "too-large";
     case FailureKind::Stream:
@@ -287,17 +298,38 @@ bool THttpClient::Get(std::u16string_view url, OutputStream& responseContent) {
     return result_.ok();
 }
 
+THttpClient::Deadline THttpClient::Deadline::In(int ms) {
+    return {NowMs() + ms, false};
+}
+
+int THttpClient::Deadline::RemainingMs() const {
+    if (none) {
+        return std::numeric_limits<int>::max();
+    }
+    const std::int64_t left = atMs - NowMs();
+    return left <= 0 ? 0 : static_cast<int>(std::min<std::int64_t>(left, INT32_MAX));
+}
+
+int THttpClient::WaitMs(int limitMs) const {
+    return std::max(0, std::min(limitMs, total_.RemainingMs()));
+}
+
 void THttpClient::Run(std::u16string_view url, Sink& sink) {
     result_ = {};
     bodyComplete_ = false;
     aborted_ = false;
     running_ = true;
+    total_ = TotalTimeoutMs > 0 ? Deadline::In(TotalTimeoutMs) : Deadline{};
+    if (OnWaitMessages) {
+        connection_->SetMessageHandler([this] { Guarded([this] { OnWaitMessages(*this); }); });
+    }
     // However the request ends, also by an exception: the destination ends where the
     // writing stopped and the connection follows the keep-alive rule.
     struct Ending {
         THttpClient& client;
         Sink& sink;
         ~Ending() {
+            client.connection_->SetMessageHandler(nullptr);
             sink.Finish();
             client.FinishResponse();
             client.running_ = false;
@@ -348,7 +380,7 @@ bool THttpClient::HandleResponse(const Url& url, Sink& sink, int& redirects,
         bodyComplete_ = true;
         return false;
     case StatusClass::Success: {
-        const BodyOutcome body = ReadBody(sink, false);
+        const BodyOutcome body = ReadBody(sink, BodyUse::Deliver);
         result_.kind = body.failure;
         bodyComplete_ = body.failure == FailureKind::None && body.complete && !aborted_;
         return false;
@@ -369,7 +401,7 @@ bool THttpClient::FollowRedirect(const Url& url, Sink& sink, int& redirects,
                                  std::optional<Url>& next) {
     ++redirects;
     DiscardSink drop;
-    const BodyOutcome body = ReadBody(drop, true);
+    const BodyOutcome body = ReadBody(drop, BodyUse::Redirect);
     if (body.failure != FailureKind::None) {
         result_.kind = body.failure;
         return false;
@@ -394,7 +426,7 @@ void THttpClient::ReadFailureBody() {
     const int code = head_.statusCode();
     if (code != 304) {
         DiscardSink failureBody(kMaxFailureBody);
-        ReadBody(failureBody, code >= 300 && code < 400);
+        ReadBody(failureBody, BodyUse::FailureText);
         result_.text = DecodeBody(failureBody.bytes, head_.headers());
     } else {
         responseClean_ = buffer_.empty();
@@ -428,7 +460,7 @@ FailureKind THttpClient::Exchange(const Url& url) {
         connection_->Close();
         return sent == SocketStatus::Ended ? FailureKind::ConnectionEnded : FailureKind::Network;
     }
-    return ReadHead(url);
+    return ReadHead(url, Deadline::In(HeadTimeoutMs));
 }
 
 FailureKind THttpClient::Connect(const Url& url) {
@@ -440,7 +472,11 @@ FailureKind THttpClient::Connect(const Url& url) {
         }
         connection_->Close();
     }
-    switch (connection_->Connect(ResolverHost(url.host), WireText(url.port), ConnectTimeoutMs)) {
+    const int timeout = WaitMs(ConnectTimeoutMs);
+    if (timeout == 0) {
+        return FailureKind::TimedOut;
+    }
+    switch (connection_->Connect(ResolverHost(url.host), WireText(url.port), timeout)) {
     case ConnectStatus::Ok:
         connectedHost_ = url.host;
         connectedPort_ = url.port;
@@ -455,7 +491,7 @@ FailureKind THttpClient::Connect(const Url& url) {
     return FailureKind::Connect;
 }
 
-FailureKind THttpClient::ReadHead(const Url& url) {
+FailureKind THttpClient::ReadHead(const Url& url, Deadline deadline) {
     for (int interim = 0;; ++interim) {
         head_.Reset();
         while (!head_.complete() && !head_.failed()) {
@@ -467,10 +503,21 @@ FailureKind THttpClient::ReadHead(const Url& url) {
                 }
                 continue;
             }
-            const ReceiveResult r = buffer_.Receive(*connection_, kBodyBlockSize, ReadTimeoutMs);
+            const int timeout = WaitMs(deadline.RemainingMs());
+            if (timeout == 0) {
+                return FailureKind::TimedOut; // the head did not arrive whole in time
+            }
+            const ReceiveResult r = buffer_.Receive(*connection_, kBodyBlockSize, timeout);
+            if (aborted_) {
+                return FailureKind::ConnectionEnded; // given up by Disconnect while waiting
+            }
             if (r.status == SocketStatus::Ended) {
+                // Only the server's orderly close ends a head early.
                 peerEnded_ = true;
                 head_.ConnectionEnded();
+            } else if (r.status == SocketStatus::Reset) {
+                peerEnded_ = true;
+                return FailureKind::ConnectionEnded;
             } else if (r.status != SocketStatus::Ok) {
                 return StatusFailure(r.status);
             }
@@ -496,8 +543,11 @@ FailureKind THttpClient::ReadHead(const Url& url) {
     }
 }
 
-THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, bool redirectStatus) {
+THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, BodyUse use) {
     const bool chunked = IsChunked(head_.headers());
+    if (!chunked && ContentLengthsConflict(head_.headers())) {
+        return {FailureKind::BadLength, false}; // which one would be the body's end?
+    }
     const std::optional<std::int64_t> length =
         chunked ? std::nullopt : ContentLength(head_.headers());
     if (length && *length == 0) {
@@ -505,9 +555,11 @@ THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, bool redirectStatus) 
         return {FailureKind::None, true};
     }
     // A redirect body that has not started to arrive is not waited for; it stays unread, so
-    // the connection cannot carry another request.
+    // the connection cannot carry another request. The same holds for any 3xx body.
+    const int code = head_.statusCode();
+    const bool redirectStatus = use == BodyUse::Redirect || (code >= 300 && code < 400);
     if (redirectStatus && buffer_.empty() && !peerEnded_ &&
-        !connection_->WaitReadable(RedirectBodyWaitMs)) {
+        !connection_->WaitReadable(WaitMs(RedirectBodyWaitMs))) {
         return {FailureKind::None, false};
     }
     if (const FailureKind f = sink.Prepare(length); f != FailureKind::None) {
@@ -523,7 +575,7 @@ THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, bool redirectStatus) 
     Framing& framing = chunked  ? static_cast<Framing&>(chunks)
                        : length ? static_cast<Framing&>(announced)
                                 : static_cast<Framing&>(toEnd);
-    const BodyOutcome outcome = ReadFramed(sink, framing);
+    const BodyOutcome outcome = ReadFramed(sink, framing, use);
     if (OnWorkEnd) {
         Guarded([&] { OnWorkEnd(*this, TWorkMode::WorkRead); });
     }
@@ -532,40 +584,68 @@ THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, bool redirectStatus) 
 
 // First the part that came with the head, then blocks of kBodyBlockSize bytes taken from
 // the connection, each delivered and counted whole, until the framing says the body ended
-// or the connection does.
-THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing) {
+// or the connection does. A body that stalls (fewer than MinBodyBytesPerWindow bytes in a
+// window of ReadTimeoutMs) fails as a time-out; a redirect or failure body is read only up
+// to its caps, and then the connection is dropped instead.
+THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing, BodyUse use) {
+    const std::size_t cap = use == BodyUse::Redirect      ? kMaxRedirectBody
+                            : use == BodyUse::FailureText ? kMaxFailureBody
+                                                          : std::numeric_limits<std::size_t>::max();
+    const int code = head_.statusCode();
+    const Deadline until = use != BodyUse::Deliver && code >= 300 && code < 400
+                               ? Deadline::In(RedirectBodyWaitMs)
+                               : Deadline{};
+    std::size_t taken = 0;
     if (!buffer_.empty()) {
         block_.clear();
-        const std::size_t used = framing.Take(buffer_.Pending(), block_);
+        const auto pending = buffer_.Pending();
+        const std::size_t used = framing.Take(pending.first(std::min(pending.size(), cap)), block_);
         buffer_.Consume(used);
+        taken += used;
         if (const FailureKind f = Deliver(sink, block_, static_cast<std::int64_t>(used));
             f != FailureKind::None) {
             return {f, false};
         }
     }
+    Deadline window = Deadline::In(ReadTimeoutMs);
+    std::size_t windowBytes = 0;
     SocketStatus status = SocketStatus::Ok;
-    while (!framing.done() && status == SocketStatus::Ok) {
+    while (!framing.done() && taken < cap && status == SocketStatus::Ok) {
         block_.clear();
         std::size_t counted = 0;
-        while (counted < kBodyBlockSize && !framing.done()) {
+        while (counted < kBodyBlockSize && !framing.done() && taken + counted < cap) {
             if (buffer_.empty()) {
                 if (!connection_->IsOpen()) {
                     status = SocketStatus::Ended; // aborted: nothing more is read
                     break;
                 }
-                const std::size_t limit = std::min(kBodyBlockSize - counted, framing.wanted());
-                status = buffer_.Receive(*connection_, limit, ReadTimeoutMs).status;
-                if (status != SocketStatus::Ok) {
-                    peerEnded_ = peerEnded_ || status == SocketStatus::Ended;
+                const int timeout = WaitMs(std::min(window.RemainingMs(), until.RemainingMs()));
+                if (timeout == 0) {
+                    status = SocketStatus::TimedOut;
                     break;
+                }
+                const std::size_t limit =
+                    std::min({kBodyBlockSize - counted, framing.wanted(), cap - taken - counted});
+                const ReceiveResult r = buffer_.Receive(*connection_, limit, timeout);
+                status = r.status;
+                if (status != SocketStatus::Ok) {
+                    peerEnded_ = peerEnded_ || (!aborted_ && status != SocketStatus::TimedOut);
+                    break;
+                }
+                windowBytes += r.count;
+                if (windowBytes >= MinBodyBytesPerWindow) {
+                    window = Deadline::In(ReadTimeoutMs);
+                    windowBytes = 0;
                 }
             }
             const auto pending = buffer_.Pending();
-            const std::size_t used = framing.Take(
-                pending.first(std::min(pending.size(), kBodyBlockSize - counted)), block_);
+            const std::size_t room = std::min(kBodyBlockSize - counted, cap - taken - counted);
+            const std::size_t used =
+                framing.Take(pending.first(std::min(pending.size(), room)), block_);
             buffer_.Consume(used);
             counted += used;
         }
+        taken += counted;
         if (counted > 0) {
             if (const FailureKind f = Deliver(sink, block_, static_cast<std::int64_t>(counted));
                 f != FailureKind::None) {
@@ -573,14 +653,19 @@ THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing) {
             }
         }
     }
-    if (status == SocketStatus::Ended) {
-        return framing.Ended(aborted_);
+    if (status == SocketStatus::Ended || status == SocketStatus::Reset) {
+        return framing.Ended(status == SocketStatus::Ended && !aborted_);
+    }
+    if (use != BodyUse::Deliver && (status == SocketStatus::TimedOut || !framing.done())) {
+        return {FailureKind::None, false}; // read far enough: the connection is dropped
     }
     if (status != SocketStatus::Ok) {
         return {StatusFailure(status), false};
     }
-    responseClean_ = buffer_.empty();
-    return framing.Finished();
+    const BodyOutcome outcome = framing.Finished();
+    // Only a body read exactly to its end leaves the connection fit for another request.
+    responseClean_ = outcome.failure == FailureKind::None && buffer_.empty();
+    return outcome;
 }
 
 FailureKind THttpClient::Deliver(Sink& sink, std::span<const std::uint8_t> bytes,

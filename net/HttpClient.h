@@ -25,18 +25,26 @@ namespace hx::net {
 
 // A connect attempt that takes longer than this fails: the window must not hang for good.
 inline constexpr int kConnectTimeoutMs = 15000;
-// A read that waits longer than this for a byte fails, for the same reason.
+// A response head must arrive whole this soon after its request was sent.
+inline constexpr int kHeadTimeoutMs = 30000;
+// A body must bring at least kMinBodyBytesPerWindow bytes (or the rest of it, when that is
+// less) in every window of this length, or it fails as a time-out: a server that stalls or
+// drips must not keep us reading for hours. No single read waits longer either.
 inline constexpr int kReadTimeoutMs = 30000;
-// How long a redirect body may take to start arriving before it is skipped unread.
+inline constexpr std::size_t kMinBodyBytesPerWindow = 1024;
+// How long a redirect body may take to start arriving before it is skipped unread, and to
+// arrive whole before the connection is dropped instead (it is thrown away anyway).
 inline constexpr int kRedirectBodyWaitMs = 5000;
 // Bytes taken from the connection and written per step; also the progress granularity.
 inline constexpr std::size_t kBodyBlockSize = 32768;
 // A text body beyond this fails: the update answer is a short page, and its decoded
 // UTF-16 copy doubles it.
 inline constexpr std::int64_t kMaxTextBody = 8 * 1024 * 1024;
-// Only this much of a failure body is kept as the failure's text; the rest is read and
-// dropped, so an endless error page cannot fill memory.
+// Only this much of a failure body is read and kept as the failure's text; then the
+// connection is dropped, so an endless error page can neither fill memory nor keep us
+// reading. A redirect body is read no further either.
 inline constexpr std::size_t kMaxFailureBody = 1024 * 1024;
+inline constexpr std::size_t kMaxRedirectBody = kMaxFailureBody;
 // 100 heads in a row beyond this fail the request: a server must not keep us reading
 // interim heads forever.
 inline constexpr int kMaxInterimHeads = 32;
@@ -59,7 +67,8 @@ enum class FailureKind {
     HeadTooLarge,    // a head line, head or header count beyond its cap
     Status,          // the response status makes the request fail
     ChunkedCut,      // the connection ended (or was aborted) inside a chunked body
-    BadChunk,        // chunk framing beyond the decoder's caps
+    BadChunk,        // a chunk size that is not a hex number or beyond the decoder's caps
+    BadLength,       // Content-Length headers that disagree
     TooLarge,        // a text body beyond its cap, or a length that cannot be pre-allocated
     Stream,          // the destination stream refused to seek, resize or write
 };
@@ -105,8 +114,12 @@ public:
     int RedirectMaximum = 15;
     bool AllowCookies = true;
     int ConnectTimeoutMs = kConnectTimeoutMs;
+    int HeadTimeoutMs = kHeadTimeoutMs;
     int ReadTimeoutMs = kReadTimeoutMs;
+    std::size_t MinBodyBytesPerWindow = kMinBodyBytesPerWindow;
     int RedirectBodyWaitMs = kRedirectBodyWaitMs;
+    // The whole Get ends within this, whatever the server does (0: no such limit).
+    int TotalTimeoutMs = 0;
 
     // Raised for every body read: delivered, thrown away after a redirect, or read as a
     // failure's text. Counts are bytes taken from the connection, chunk framing included.
@@ -114,6 +127,10 @@ public:
     WorkBeginEvent OnWorkBegin;
     WorkEvent OnWork;
     WorkEndEvent OnWorkEnd;
+    // Raised while the client waits for the network and the calling thread has window
+    // messages: the handler processes them, so the window keeps answering, and may call
+    // Disconnect. Without a handler the thread waits for the network alone.
+    std::function<void(THttpClient& sender)> OnWaitMessages;
 
     // GET into text. nullopt on failure (see LastResult()).
     std::optional<std::u16string> Get(std::u16string_view url);
@@ -145,6 +162,16 @@ private:
         FailureKind failure = FailureKind::None;
         bool complete = false; // the body reached its framing's end, not cut or aborted
     };
+    // What a body is read for: delivered, thrown away after a redirect, or a failure's
+    // text. The last two are read only up to their caps.
+    enum class BodyUse { Deliver, Redirect, FailureText };
+    // A point in time that waits must not pass; `none` for none.
+    struct Deadline {
+        std::int64_t atMs = 0; // on the steady clock
+        bool none = true;
+        static Deadline In(int ms);
+        int RemainingMs() const; // never negative; a large number for none
+    };
     // How a response's status is handled.
     enum class StatusClass { Interim, NoContent, Success, Redirect, Failure };
 
@@ -157,9 +184,11 @@ private:
 
     FailureKind Exchange(const Url& url);
     FailureKind Connect(const Url& url);
-    FailureKind ReadHead(const Url& url);
-    BodyOutcome ReadBody(Sink& sink, bool redirectStatus);
-    BodyOutcome ReadFramed(Sink& sink, Framing& framing);
+    FailureKind ReadHead(const Url& url, Deadline deadline);
+    BodyOutcome ReadBody(Sink& sink, BodyUse use);
+    BodyOutcome ReadFramed(Sink& sink, Framing& framing, BodyUse use);
+    // The longest a wait may last now: the given limit, cut by the request's own deadline.
+    int WaitMs(int limitMs) const;
     FailureKind Deliver(Sink& sink, std::span<const std::uint8_t> bytes, std::int64_t counted);
     void FinishResponse();
 
@@ -175,6 +204,7 @@ private:
     bool aborted_ = false;       // Disconnect was called during this Get
     bool peerEnded_ = false;     // the connection ended while this response was read
     bool responseClean_ = false; // the response was read to its end and nothing more came
+    Deadline total_;             // of this Get (TotalTimeoutMs)
     HttpResult result_;
     bool bodyComplete_ = false;
 };

@@ -64,6 +64,16 @@ std::optional<Header> ParseHeaderLine(std::u16string_view line) {
                   std::u16string(TrimBlanks(line.substr(colon + 1)))};
 }
 
+bool ContentLengthsConflict(const HeaderList& headers) {
+    const std::vector<std::u16string> values = headers.All(u"Content-Length");
+    for (const std::u16string& value : values) {
+        if (TrimBlanks(value) != TrimBlanks(values.front())) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<int64_t> ContentLength(const HeaderList& headers) {
     const std::u16string* value = headers.Find(u"Content-Length");
     if (!value) {

@@ -52,6 +52,9 @@ std::optional<Header> ParseHeaderLine(std::u16string_view line);
 
 // Content-Length as a non-negative number; nullopt when missing or not a number.
 std::optional<int64_t> ContentLength(const HeaderList& headers);
+// Two Content-Length headers that say different things (identical repeats are fine): the
+// body's end cannot be told, and taking either would cut or run over the data.
+bool ContentLengthsConflict(const HeaderList& headers);
 // Some Transfer-Encoding contains "chunked", letter case ignored.
 bool IsChunked(const HeaderList& headers);
 // False when Connection or Proxy-Connection, trimmed, equals "close" in any letter case.

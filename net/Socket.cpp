@@ -10,14 +10,8 @@ Socket::~Socket() {
     Close();
 }
 
-Socket::Socket(Socket&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kInvalid);
-    }
-    return *this;
+void Socket::SetMessageHandler(std::function<void()> onMessages) {
+    onMessages_ = std::move(onMessages);
 }
 
 } // namespace hx::net

@@ -9,13 +9,11 @@
 
 namespace hx::net {
 
-// Owns one connected socket; closing happens in the destructor or in Close(). Move-only.
+// Owns one connected socket; closing happens in the destructor or in Close().
 class Socket final : public Connection {
 public:
     Socket() = default;
     ~Socket() override;
-    Socket(Socket&& other) noexcept;
-    Socket& operator=(Socket&& other) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
@@ -26,12 +24,18 @@ public:
     bool PeerClosedOrDirty() override;
     void Close() override;
     bool IsOpen() const override { return handle_ != kInvalid; }
+    void SetMessageHandler(std::function<void()> onMessages) override;
 
 private:
+    // The platform's wait until the socket can be read (or written), processing messages
+    // meanwhile when there is a handler: > 0 ready, 0 time-out, < 0 failure.
+    int Wait(bool forWrite, int timeoutMs, bool* failed);
+
     // SOCKET on Windows, a file descriptor elsewhere; both fit.
     using Handle = std::intptr_t;
     static constexpr Handle kInvalid = -1;
     Handle handle_ = kInvalid;
+    std::function<void()> onMessages_;
 };
 
 } // namespace hx::net

@@ -1,4 +1,5 @@
-// POSIX side of the socket module.
+// POSIX side of the socket module. There are no window messages here: waits are for the
+// socket alone.
 
 #include "net/Socket.h"
 
@@ -18,7 +19,8 @@
 namespace hx::net {
 namespace {
 
-bool IsConnectionEnd(int error) {
+// A connection reset, aborted or shut down under us.
+bool IsReset(int error) {
     return error == ECONNRESET || error == ECONNABORTED || error == EPIPE || error == ESHUTDOWN;
 }
 
@@ -104,7 +106,7 @@ SocketStatus Socket::SendAll(std::span<const std::uint8_t> data) {
             if (errno == EINTR) {
                 continue;
             }
-            return IsConnectionEnd(errno) ? SocketStatus::Ended : SocketStatus::Error;
+            return IsReset(errno) ? SocketStatus::Reset : SocketStatus::Error;
         }
         data = data.subspan(static_cast<std::size_t>(n));
     }
@@ -147,7 +149,7 @@ ReceiveResult Socket::Receive(std::span<std::uint8_t> buffer, int timeoutMs) {
         if (errno == EINTR) {
             continue;
         }
-        return {IsConnectionEnd(errno) ? SocketStatus::Ended : SocketStatus::Error, 0};
+        return {IsReset(errno) ? SocketStatus::Reset : SocketStatus::Error, 0};
     }
 }
 

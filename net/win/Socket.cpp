@@ -1,4 +1,6 @@
-// Windows Sockets side of the socket module.
+// Windows Sockets side of the socket module. With a message handler, every wait sleeps on
+// the socket's network events and the thread's message queue together, so the window of
+// the calling thread keeps answering while the network is slow.
 
 #include "net/Socket.h"
 
@@ -22,7 +24,8 @@ bool StartWinsock() {
     return started;
 }
 
-bool IsConnectionEnd(int error) {
+// A connection reset, aborted or shut down under us.
+bool IsReset(int error) {
     return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN;
 }
 
@@ -56,6 +59,62 @@ void Socket::Close() {
     }
 }
 
+// Waits until the socket is ready (> 0), the time is up (0) or a failure (< 0); without a
+// message handler this is select(). With one, the thread's messages are processed as they
+// come; when the handler closes the socket the wait ends (> 0: the caller finds it closed).
+int Socket::Wait(bool forWrite, int timeoutMs, bool* failed) {
+    const SOCKET s = AsSocket(handle_);
+    if (!onMessages_) {
+        return SelectOne(s, forWrite, timeoutMs, failed);
+    }
+    // What is ready already needs no event; the event then only has to wait for a change.
+    if (const int now = SelectOne(s, forWrite, 0, failed); now != 0) {
+        return now;
+    }
+    win::UniqueWsaEvent event(WSACreateEvent());
+    const long events = forWrite ? FD_CONNECT | FD_WRITE | FD_CLOSE : FD_READ | FD_CLOSE;
+    if (!event || WSAEventSelect(s, event.get(), events) == SOCKET_ERROR) {
+        return SelectOne(s, forWrite, timeoutMs, failed);
+    }
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    HANDLE handles[] = {event.get()};
+    int result = 0;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            break;
+        }
+        const DWORD woke = MsgWaitForMultipleObjectsEx(
+            1, handles, static_cast<DWORD>(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) {
+            // Something changed; a change that leaves the socket not ready is waited past.
+            WSANETWORKEVENTS seen{};
+            WSAEnumNetworkEvents(s, event.get(), &seen);
+            result = SelectOne(s, forWrite, 0, failed);
+            if (result != 0) {
+                break;
+            }
+            continue;
+        }
+        if (woke == WAIT_OBJECT_0 + 1) {
+            onMessages_();
+            if (!IsOpen()) {
+                return 1; // closed while the messages were processed: nothing more to wait for
+            }
+            continue;
+        }
+        if (woke != WAIT_TIMEOUT) {
+            result = -1;
+        }
+        break;
+    }
+    // Back to a plain blocking socket; the selected events made it non-blocking.
+    WSAEventSelect(s, nullptr, 0);
+    u_long blocking = 0;
+    ioctlsocket(s, FIONBIO, &blocking);
+    return result;
+}
+
 ConnectStatus Socket::Connect(const std::string& host, const std::string& port, int timeoutMs) {
     Close();
     if (!StartWinsock()) {
@@ -85,7 +144,10 @@ ConnectStatus Socket::Connect(const std::string& host, const std::string& port, 
     }
     if (r == SOCKET_ERROR) {
         bool failed = false;
-        r = SelectOne(s, true, timeoutMs, &failed);
+        r = Wait(true, timeoutMs, &failed);
+        if (!IsOpen()) {
+            return ConnectStatus::Refused; // given up while messages were processed
+        }
         if (r == 0) {
             Close();
             return ConnectStatus::TimedOut;
@@ -111,7 +173,7 @@ SocketStatus Socket::SendAll(std::span<const std::uint8_t> data) {
         const int piece = data.size() > INT_MAX ? INT_MAX : static_cast<int>(data.size());
         const int n = send(AsSocket(handle_), reinterpret_cast<const char*>(data.data()), piece, 0);
         if (n == SOCKET_ERROR) {
-            return IsConnectionEnd(WSAGetLastError()) ? SocketStatus::Ended : SocketStatus::Error;
+            return IsReset(WSAGetLastError()) ? SocketStatus::Reset : SocketStatus::Error;
         }
         data = data.subspan(static_cast<std::size_t>(n));
     }
@@ -122,15 +184,17 @@ bool Socket::WaitReadable(int timeoutMs) {
     if (!IsOpen()) {
         return false;
     }
-    return SelectOne(AsSocket(handle_), false, timeoutMs) > 0;
+    return Wait(false, timeoutMs, nullptr) > 0 && IsOpen();
 }
 
 ReceiveResult Socket::Receive(std::span<std::uint8_t> buffer, int timeoutMs) {
     if (!IsOpen()) {
         return {SocketStatus::Ended, 0};
     }
-    const SOCKET s = AsSocket(handle_);
-    const int ready = SelectOne(s, false, timeoutMs);
+    const int ready = Wait(false, timeoutMs, nullptr);
+    if (!IsOpen()) {
+        return {SocketStatus::Ended, 0}; // closed while waiting: our own abort
+    }
     if (ready == 0) {
         return {SocketStatus::TimedOut, 0};
     }
@@ -138,14 +202,14 @@ ReceiveResult Socket::Receive(std::span<std::uint8_t> buffer, int timeoutMs) {
         return {SocketStatus::Error, 0};
     }
     const int piece = buffer.size() > INT_MAX ? INT_MAX : static_cast<int>(buffer.size());
-    const int n = recv(s, reinterpret_cast<char*>(buffer.data()), piece, 0);
+    const int n = recv(AsSocket(handle_), reinterpret_cast<char*>(buffer.data()), piece, 0);
     if (n > 0) {
         return {SocketStatus::Ok, static_cast<std::size_t>(n)};
     }
     if (n == 0) {
         return {SocketStatus::Ended, 0};
     }
-    return {IsConnectionEnd(WSAGetLastError()) ? SocketStatus::Ended : SocketStatus::Error, 0};
+    return {IsReset(WSAGetLastError()) ? SocketStatus::Reset : SocketStatus::Error, 0};
 }
 
 bool Socket::PeerClosedOrDirty() {

@@ -67,7 +67,9 @@ public:
         if (!LastSegment() || current_.end == ConnectionScript::End::Silence) {
             return {net::SocketStatus::TimedOut, 0};
         }
-        return {net::SocketStatus::Ended, 0}; // a close or a reset alike
+        return {current_.end == ConnectionScript::End::Reset ? net::SocketStatus::Reset
+                                                             : net::SocketStatus::Ended,
+                0};
     }
     bool WaitReadable(int) override {
         return open_ && (offset_ < pending_.size() ||
@@ -83,6 +85,7 @@ public:
         offset_ = 0;
     }
     bool IsOpen() const override { return open_; }
+    void SetMessageHandler(std::function<void()>) override {} // no messages here
 
     int connects() const { return connects_; }
     std::size_t sent() const { return sent_; }

@@ -71,7 +71,8 @@ using Lines = std::vector<std::string>;
 std::unique_ptr<THttpClient> DownloadClient() {
     auto client = std::make_unique<THttpClient>();
     test::UseDownloadSettings(*client);
-    client->ReadTimeoutMs = 5000; // a fault shows as a failure, not as a 30 s hang
+    client->HeadTimeoutMs = 5000; // a fault shows as a failure, not as a 30 s hang
+    client->ReadTimeoutMs = 5000;
     return client;
 }
 
@@ -457,6 +458,7 @@ TEST(HttpClient, SilentServerFailsAfterTheReadTimeOut) {
         {WaitRequest(), Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"), Pause(5000)},
     });
     auto client = DownloadClient();
+    client->HeadTimeoutMs = 150;
     client->ReadTimeoutMs = 150;
     MemoryOutputStream head, body;
     EXPECT_FALSE(client->Get(server.Url("/head"), head));

@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "net/HttpClient.h"
 #include "tests/TestText.h"
 
@@ -22,6 +26,17 @@ inline void UseDownloadSettings(net::THttpClient& client) {
     client.Request.UserAgent = u"Mozilla/4.0 (compatible; KORVEX)";
     client.Request.Accept = u"text/html, */*";
     client.HandleRedirects = true;
+}
+
+// Wine hands a connection reset to the program as an orderly close, so tests of the
+// difference can only run where the system tells them apart.
+inline bool ResetsLookLikeCloses() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
 }
 
 } // namespace hx::test

@@ -79,7 +79,8 @@ protected:
                    std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
-        client_.ReadTimeoutMs = 5000; // a fault shows as a failure, not as a long hang
+        client_.HeadTimeoutMs = 5000; // a fault shows as a failure, not as a long hang
+        client_.ReadTimeoutMs = 5000;
     }
     void TearDown() override {
         std::error_code ignored;

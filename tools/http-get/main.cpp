@@ -3,7 +3,8 @@
 // Drives THttpClient from a command line. All URLs share one client, in order, so keep-alive
 // and cookies carry over. With FILE the body goes into that file; without, it is decoded to
 // text and printed as UTF-8 after a line "body:". Events are printed as they happen; each
-// request ends with "result ok" or "result fail <kind> [<status>]".
+// request ends with "result ok", "result ok incomplete" (the body did not arrive whole) or
+// "result fail <kind> [<status>]".
 
 #include <cstdio>
 #include <string>
@@ -48,7 +49,8 @@ int Usage() {
 bool Report(THttpClient& client) {
     const hx::net::HttpResult& result = client.LastResult();
     if (result.ok()) {
-        Line("result ok");
+        // A body cut before its announced length, or ended by a reset, is not whole.
+        Line(client.LastBodyComplete() ? "result ok" : "result ok incomplete");
         return true;
     }
     std::string line = std::string("result fail ") + hx::net::FailureKindName(result.kind);
