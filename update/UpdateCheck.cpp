@@ -34,16 +34,25 @@ UpdateVerdict VerdictFromAnswer(std::u16string_view answer) {
     return UpdateVerdict::CheckFailed;
 }
 
-UpdateVerdict CheckForUpdate(std::u16string_view url) {
+UpdateVerdict CheckForUpdate(std::u16string_view url, const KeepWaiting& keepWaiting,
+                             int timeoutMs) {
     // A client with the run-time settings, made for this one request and released after it.
     net::THttpClient client;
     client.Request.UserAgent = std::u16string(kUserAgent);
+    client.TotalTimeoutMs = timeoutMs;
+    if (keepWaiting) {
+        client.OnWaitMessages = [&keepWaiting](net::THttpClient& sender) {
+            if (!keepWaiting()) {
+                sender.Disconnect();
+            }
+        };
+    }
     const std::optional<std::u16string> answer = client.Get(url);
     return VerdictFromAnswer(answer ? *answer : std::u16string());
 }
 
-UpdateVerdict CheckForUpdate() {
-    return CheckForUpdate(UpdateAnswerUrl());
+UpdateVerdict CheckForUpdate(const KeepWaiting& keepWaiting) {
+    return CheckForUpdate(UpdateAnswerUrl(), keepWaiting);
 }
 
 } // namespace hx::update

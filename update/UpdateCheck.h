@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace hx::update {
@@ -19,10 +20,19 @@ enum class UpdateVerdict : std::int32_t {
 // without a marker gives CheckFailed.
 UpdateVerdict VerdictFromAnswer(std::u16string_view answer);
 
-// Asks the maker's web host (the compiled-in update answer URL). Never fails: a network
-// failure, a failure status, a redirect or an answer without a marker is CheckFailed.
-UpdateVerdict CheckForUpdate();
+// The whole check ends this soon, whatever the server does.
+inline constexpr int kCheckTimeoutMs = 60000;
+
+// While the check waits for the network and the thread has window messages, this runs: it
+// processes them and says whether to go on waiting (false gives the check up).
+using KeepWaiting = std::function<bool()>;
+
+// Asks the maker's web host (the compiled-in update answer URL). A network failure, a
+// failure status, a redirect, an answer without a marker or a check given up is
+// CheckFailed.
+UpdateVerdict CheckForUpdate(const KeepWaiting& keepWaiting = {});
 // The same against another URL (tests use a loopback server on a free port).
-UpdateVerdict CheckForUpdate(std::u16string_view url);
+UpdateVerdict CheckForUpdate(std::u16string_view url, const KeepWaiting& keepWaiting = {},
+                             int timeoutMs = kCheckTimeoutMs);
 
 } // namespace hx::update

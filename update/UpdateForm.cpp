@@ -166,6 +166,7 @@ UpdateForm::UpdateForm()
     HttpGet.OnWork = [this](net::THttpClient& sender, net::TWorkMode mode, std::int64_t count) {
         HttpGetWork(sender, mode, count);
     };
+    HttpGet.OnWaitMessages = [this](net::THttpClient& sender) { HttpGetWaitMessages(sender); };
     HXUpdateForm = this;
 }
 
@@ -226,6 +227,12 @@ void UpdateForm::HttpGetWorkBegin(net::THttpClient&, net::TWorkMode, std::int64_
     download_.OnWorkBegin(workCountMax);
 }
 
+void UpdateForm::HttpGetWaitMessages(net::THttpClient&) {
+    // While the download waits for the network the window repaints and Close works; the
+    // close duty disconnects HttpGet, which ends the wait.
+    Application::Instance().ProcessMessages();
+}
+
 void UpdateForm::HttpGetWork(net::THttpClient&, net::TWorkMode, std::int64_t workCount) {
     // The window repaints and its buttons, Close included, respond during the transfer.
     Application::Instance().ProcessMessages();
@@ -266,7 +273,12 @@ void UpdateForm::SetProgress(int position) {
 }
 
 UpdateVerdict UpdateForm::CheckForUpdate() {
-    return update::CheckForUpdate();
+    // The window keeps answering while the check waits; closing it gives the check up.
+    return update::CheckForUpdate([] {
+        Application& application = Application::Instance();
+        application.ProcessMessages();
+        return !application.Terminated();
+    });
 }
 
 void UpdateForm::OpenManualDownloadPage() {

@@ -70,6 +70,7 @@ public:
     void UpdateButtonClick(ui::Component& sender);
     void HttpGetWork(net::THttpClient& sender, net::TWorkMode mode, std::int64_t workCount);
     void HttpGetWorkBegin(net::THttpClient& sender, net::TWorkMode mode, std::int64_t workCountMax);
+    void HttpGetWaitMessages(net::THttpClient& sender);
 
     // Step visuals: all steps idle and unticked, progress bar hidden at 0.
     void ResetControls() override;

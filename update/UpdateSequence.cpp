@@ -17,6 +17,11 @@ void RunStages(SequenceHost& host) {
     host.MarkStepDone(1); // ticked at once, before the check runs
 
     const UpdateVerdict verdict = host.CheckForUpdate();
+    // Closed while the check waited: no verdict is shown to a user who has left.
+    if (host.Closing()) {
+        host.Terminate();
+        return;
+    }
     const std::optional<Prompt> prompt = PromptForVerdict(verdict);
     if (!prompt) {
         return;

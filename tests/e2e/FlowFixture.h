@@ -65,9 +65,8 @@ protected:
 
     // The product stand-in with its main, About and settings windows.
     void StartProduct();
-    // The program under test, run in place from the install folder; its shown window. Its
-    // buttons and bar are looked up now, while it answers at once: during a transfer it
-    // answers only between blocks.
+    // The program under test, run in place from the install folder; its shown window, with
+    // its buttons and bar looked up.
     HWND StartUpdater();
     void PressUpdate();
     // Starts the updater, presses Update and answers Yes to the offer of an update; false
@@ -85,9 +84,8 @@ protected:
     // The process ends on its own with exit code 0.
     void ExpectEnds(Duration timeout = kDefaultTimeout);
 
-    // The bar's position as the updater answers it. While it waits for data it answers
-    // only when it next processes messages, which the progress event does before it moves
-    // the bar: a query during a pause of the server gives the position reached before it.
+    // The bar's position as the updater answers it; during a pause of the server, the
+    // position reached before it.
     std::optional<int> QueryPosition(Duration timeout = 10s);
 
     // Lines of the shared stand-in log (product windows and installer) and of the browser

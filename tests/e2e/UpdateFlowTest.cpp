@@ -353,6 +353,86 @@ TEST_F(UpdateFlow, CloseDuringTheDownload) {
               (std::vector<std::string>{"THXMainForm minimise", "THXMainForm restore"}));
 }
 
+// Whether the window answers a message within a second: a window that does not is
+// "Not Responding" to Windows (after 5 s) and to the user.
+bool Answers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+}
+
+// Keeps asking for `how long`; true when every question got its answer in time.
+bool AnswersThroughout(HWND window, Duration howLong) {
+    const auto end = std::chrono::steady_clock::now() + howLong;
+    while (std::chrono::steady_clock::now() < end) {
+        if (!Answers(window)) {
+            return false;
+        }
+        std::this_thread::sleep_for(200ms);
+    }
+    return true;
+}
+
+// The server takes 25 s to answer the check: the window answers meanwhile, and Close ends
+// the program at once, without a verdict.
+TEST_F(UpdateFlow, CloseWhileTheCheckWaitsEndsWithoutAVerdict) {
+    ScriptedServer server(
+        {{test::WaitRequest(), test::Pause(25000), test::Send(Response200("KORVEX|1"))}},
+        kServerPort);
+    ASSERT_EQ(server.port(), kServerPort);
+    ASSERT_TRUE(StartUpdater());
+    PressUpdate();
+    ASSERT_TRUE(PollUntilTrue(5s, [&] { return server.Received().size() == 1; }));
+    EXPECT_TRUE(AnswersThroughout(window_, 3s)) << "frozen while the check waits";
+    EXPECT_FALSE(IsWindowEnabled(update_)) << "no second sequence can start";
+    const auto closed = std::chrono::steady_clock::now();
+    Click(close_);
+    ExpectEnds(5s);
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, 5s);
+    EXPECT_TRUE(DownloadedInstallers().empty());
+    EXPECT_EQ(server.Received().size(), 1u);
+}
+
+// The download stalls half way: the window answers meanwhile, and Close ends the program
+// within seconds, with the bytes that came in the file and no installer started.
+TEST_F(UpdateFlow, CloseWhileTheDownloadStallsEndsWithNoInstaller) {
+    const std::string& installer = InstallerBytes();
+    const std::size_t half = installer.size() / 2;
+    ScriptedServer server(
+        {CheckAnswer("KORVEX|1"),
+         {test::WaitRequest(), test::Send(LengthHead(installer.size()) + installer.substr(0, half)),
+          test::Pause(60000)}},
+        kServerPort);
+    ASSERT_EQ(server.port(), kServerPort);
+    StartProduct();
+    ASSERT_TRUE(AcceptOfferedUpdate());
+    ASSERT_TRUE(PollUntilTrue(20s, [&] { return QueryPosition().value_or(0) > 0; }));
+    // A measurement, not a check: the stalled wait sleeps on the socket and the messages.
+    const auto cpuMs = [&] {
+        FILETIME created, ended, kernel, user;
+        GetProcessTimes(updater_.handle.get(), &created, &ended, &kernel, &user);
+        const auto ticks = [](FILETIME t) {
+            return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
+        };
+        return ticks(kernel) + ticks(user);
+    };
+    const ULONGLONG before = cpuMs();
+    EXPECT_TRUE(AnswersThroughout(window_, 3s)) << "frozen while the download stalls";
+    std::printf("[ measured ] updater CPU time during 3 s of a stalled download: %llu ms\n",
+                cpuMs() - before);
+    const auto closed = std::chrono::steady_clock::now();
+    Click(close_);
+    ExpectEnds(5s);
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, 5s);
+    const auto installers = DownloadedInstallers();
+    ASSERT_EQ(installers.size(), 1u);
+    const auto partial = ReadBytes(session_.InstallFolder() + installers[0]);
+    ASSERT_TRUE(partial);
+    EXPECT_TRUE(*partial == installer.substr(0, half)) << "the bytes that came, no more";
+    EXPECT_EQ(StandinLog(),
+              (std::vector<std::string>{"THXMainForm minimise", "THXMainForm restore"}))
+        << "no installer ran and no product window was closed";
+}
+
 // Close while the installer runs: the wait ends at once, the prompt for a manual update
 // comes (the outcome is unknown), and the program ends without waiting for the installer.
 TEST_F(UpdateFlow, CloseDuringTheInstallerWait) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 #include "tests/net/ScriptedServer.h"
@@ -74,6 +75,20 @@ TEST(CheckForUpdate, FailureStatusesRedirectsAndEmptyBodiesFail) {
         EXPECT_EQ(CheckForUpdate(server.Url(kAnswerPath)), UpdateVerdict::CheckFailed) << reply;
         EXPECT_EQ(server.Received(), std::vector<std::string>{CheckRequest(server)}) << reply;
     }
+}
+
+TEST(CheckForUpdate, EndsWithinItsLimitWhateverTheServerDoes) {
+    // Every byte in time for the client's own limits, but the answer never ends.
+    test::Script drip{test::WaitRequest(), test::Send("HTTP/1.1 200 OK\r\n\r\n")};
+    for (int i = 0; i < 100; ++i) {
+        drip.push_back(test::Send(std::string(2000, 'x')));
+        drip.push_back(test::Pause(50));
+    }
+    drip.push_back(test::Send("KORVEX|1"));
+    ScriptedServer server({drip});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CheckForUpdate(server.Url(kAnswerPath), {}, 500), UpdateVerdict::CheckFailed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST(CheckForUpdate, RefusedConnectionAndMalformedUrlFail) {

@@ -22,6 +22,8 @@ class RecordingHost : public SequenceHost {
 public:
     UpdateVerdict verdict = UpdateVerdict::CheckFailed;
     int answer = kNo;
+    bool closeDuringCheck = false;
+    bool closeDuringBox = false;
     bool closeDuringDownload = false;
     bool failCheck = false;
     bool closing = false;
@@ -40,11 +42,13 @@ public:
         if (failCheck) {
             throw std::runtime_error("check");
         }
+        closing = closing || closeDuringCheck;
         return verdict;
     }
     std::u16string Caption(std::u16string_view key) override { return std::u16string(key); }
     int ShowMessage(std::u16string_view text, unsigned flags) override {
         log.push_back("box " + std::to_string(flags) + " " + test::Narrow(text));
+        closing = closing || closeDuringBox;
         return answer;
     }
     void OpenManualDownloadPage() override { log.push_back("open page"); }
@@ -130,9 +134,14 @@ TEST(UpdateSequence, ClosingStopsTheSequenceBetweenStages) {
     RecordingHost before; // closed while the offer was shown
     before.verdict = UpdateVerdict::UpdateAvailable;
     before.answer = kYes;
-    before.closing = true;
+    before.closeDuringBox = true;
     EXPECT_EQ(Sequence(before), Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2",
                                           "activate 2", "show progress", "terminate"}));
+    // Closed while the check waited: the application ends without a verdict box.
+    RecordingHost checking;
+    checking.verdict = UpdateVerdict::UpdateAvailable;
+    checking.closeDuringCheck = true;
+    EXPECT_EQ(Sequence(checking), Expected({"terminate"}));
 }
 
 TEST(UpdateSequence, AFailureSkipsToTheFinalSteps) {
