@@ -8,8 +8,11 @@
 
 namespace hx {
 
-std::u16string ReadLanguageText() {
-    const std::u16string language = LanguageName(u"english");
+std::u16string ChosenLanguage() {
+    return LanguageName(u"english");
+}
+
+std::u16string ReadLanguageResource(std::u16string_view language) {
     for (const auto& resource : EmbeddedLanguages()) {
         if (EqualsNoCase(resource.name, language)) {
             return DecodeLanguageBytes(resource.bytes, nullptr);

@@ -27,12 +27,12 @@ std::u16string DecodeAnsi(std::span<const uint8_t> bytes) {
 
 } // namespace
 
-std::u16string ReadLanguageText() {
-    const std::u16string language = LanguageName(ReadRegistryString(
-        HKEY_LOCAL_MACHINE, u"\\Software\\KORVEX\\Hexaplane\\", u"Language", u"english", false));
-    if (language.empty()) {
-        return {};
-    }
+std::u16string ChosenLanguage() {
+    return LanguageName(ReadRegistryString(HKEY_LOCAL_MACHINE, u"\\Software\\KORVEX\\Hexaplane\\",
+                                           u"Language", u"english", false));
+}
+
+std::u16string ReadLanguageResource(std::u16string_view language) {
     // Resource names are found without regard to case.
     return DecodeLanguageBytes(win::ResourceBytes(language), DecodeAnsi);
 }

@@ -2,7 +2,13 @@
 #include "support/Captions.h"
 #include "support/LanguageText.h"
 
+#include "base/AsciiCase.h"
+
 #include <gtest/gtest.h>
+
+#include "tests/TestText.h"
+
+#include <vector>
 
 namespace hx {
 namespace {
@@ -123,6 +129,31 @@ TEST(ApplyCaptions, ScanEndingCases) {
     }
 }
 
+TEST(LanguageFallback, EnglishStandsInWhereTheLanguageHasNoRows) {
+    std::vector<std::u16string> reads;
+    const auto read = [&reads](std::u16string_view language) -> std::u16string {
+        reads.emplace_back(language);
+        if (language == u"english") {
+            return u"W, K, \"English\"";
+        }
+        if (language == u"german") {
+            return u"W, K, \"Deutsch\"";
+        }
+        if (language == u"blank") {
+            return u"\r\n  \r\nW, K, \"never read\""; // the blank line ends the scan
+        }
+        return language == u"empty" ? u"\r\n\r\n" : u"";
+    };
+    EXPECT_EQ(GetCaptionIn(LanguageTextOrFallback(u"german", read), u"W", u"K"), u"Deutsch");
+    EXPECT_EQ(reads, std::vector<std::u16string>{u"german"}) << "English only when needed";
+    for (std::u16string_view missing : {u"klingon", u"english ", u"empty", u"blank", u""}) {
+        EXPECT_EQ(GetCaptionIn(LanguageTextOrFallback(missing, read), u"W", u"K"), u"English")
+            << test::Utf8(missing);
+    }
+    EXPECT_FALSE(HasRows(u""));
+    EXPECT_TRUE(HasRows(u"\r\nA"));
+}
+
 TEST(LanguageName, OnlyAsciiLettersAreLowered) {
     EXPECT_EQ(LanguageName(u"ENGLISH"), u"english");
     EXPECT_EQ(LanguageName(u"English "), u"english ");
@@ -146,6 +177,40 @@ TEST(ShippedLanguage, HoldsTheUpdateWindowRowsLast) {
     for (auto line : lines) {
         for (char16_t c : line) {
             ASSERT_LT(c, 0x80) << "the shipped rows are ASCII";
+        }
+    }
+}
+
+// The translations: every row the English resource has for the update window, UTF-8 with
+// its mark, and three different access keys on letters the button texts contain.
+TEST(ShippedLanguages, EachHoldsTheUpdateWindowsRowsWithDistinctAccessKeys) {
+    const std::u16string english = ReadLanguageResource(u"english");
+    std::vector<std::u16string> keys;
+    for (std::u16string_view line : SplitLines(english)) {
+        const auto fields = SplitFields(line);
+        if (fields.size() >= 2 && fields[0] == u"HXUpdateForm") {
+            keys.push_back(fields[1]);
+        }
+    }
+    ASSERT_EQ(keys.size(), 23u);
+    for (std::u16string_view language : {u"german", u"french", u"spanish", u"italian", u"dutch",
+                                         u"portuguese", u"polish", u"russian"}) {
+        SCOPED_TRACE(test::Utf8(language));
+        const std::u16string text = ReadLanguageResource(language);
+        ASSERT_TRUE(HasRows(text));
+        for (const std::u16string& key : keys) {
+            EXPECT_FALSE(GetCaptionIn(text, u"HXUpdateForm", key).empty()) << test::Utf8(key);
+        }
+        std::u16string accessKeys;
+        for (std::u16string_view button : {u"UpdateButton", u"CloseButton", u"HelpButton"}) {
+            const std::u16string caption = GetCaptionIn(text, u"HXUpdateForm", button);
+            const std::size_t amp = caption.find(u'&');
+            ASSERT_NE(amp, std::u16string::npos) << test::Utf8(caption);
+            ASSERT_LT(amp + 1, caption.size());
+            const char16_t key = caption[amp + 1];
+            EXPECT_EQ(accessKeys.find(AsciiLower(key)), std::u16string::npos)
+                << test::Utf8(caption) << " repeats an access key";
+            accessKeys += AsciiLower(key);
         }
     }
 }

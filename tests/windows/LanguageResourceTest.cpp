@@ -22,21 +22,26 @@ TEST_F(LanguageResource, EnglishInAnyLetterCaseFindsTheShippedRows) {
     EXPECT_EQ(GetCaption(u"HXUpdateForm", u"CloseButton"), u"&Close");
 }
 
-TEST_F(LanguageResource, ALanguageWithoutResourceGivesNoTexts) {
-    for (const wchar_t* value : {L"english ", L"german", L"#10"}) {
+TEST_F(LanguageResource, AShippedLanguageGivesItsOwnTextsAnyOtherEnglish) {
+    for (const wchar_t* value : {L"german", L"GERMAN"}) {
         WriteText(value);
-        EXPECT_EQ(GetCaption(u"HXUpdateForm", u"HXUpdateForm"), u"");
+        EXPECT_EQ(GetCaption(u"HXUpdateForm", u"CloseButton"), u"&Schlie\u00dfen");
+    }
+    // No resource of that name: the English texts rather than none at all.
+    for (const wchar_t* value : {L"klingon", L"english ", L"#10"}) {
+        WriteText(value);
+        EXPECT_EQ(GetCaption(u"HXUpdateForm", u"HXUpdateForm"), u"Update Hexaplane");
         ui::Component form{u"HXUpdateForm", ui::Kind::Form, nullptr};
         auto& button = form.Add(u"UpdateButton", ui::Kind::Button, &form, &form);
         ApplyCaptions(form);
-        EXPECT_EQ(form.caption(), u"");
-        EXPECT_EQ(button.caption(), u"");
+        EXPECT_EQ(form.caption(), u"Update Hexaplane");
+        EXPECT_EQ(button.caption(), u"&Update");
     }
 }
 
 TEST_F(LanguageResource, EachCallReadsTheValueAfresh) {
     WriteText(L"german");
-    EXPECT_EQ(GetCaption(u"HXUpdateForm", u"HXUpdateForm"), u"");
+    EXPECT_EQ(GetCaption(u"HXUpdateForm", u"UpdateLabel3"), u"Update installieren");
     WriteText(L"English");
     EXPECT_EQ(GetCaption(u"HXUpdateForm", u"HXUpdateForm"), u"Update Hexaplane");
     ui::Component form{u"HXUpdateForm", ui::Kind::Form, nullptr};

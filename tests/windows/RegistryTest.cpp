@@ -62,7 +62,8 @@ TEST_F(RegistryRead, ReadsTheThirtyTwoBitViewUnlessAskedForThe64BitOne) {
 TEST_F(RegistryRead, NeverCreatesTheKey) {
     EXPECT_EQ(ReadLanguage(), u"english");
     HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, KEY_READ | KEY_WOW64_32KEY, &key),
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, test::kProductKeyPath, 0,
+                            KEY_READ | KEY_WOW64_32KEY, &key),
               ERROR_SUCCESS);
 }
 

@@ -6,12 +6,16 @@
 #include "ui/Screen.h"
 #include "update/UpdateForm.h"
 
+#include "RegistryFixture.h"
 #include "ScreenCapture.h"
+#include "ui/win/Gdi.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include "tests/TestText.h"
 
 #include <cstdlib>
 #include <cwctype>
@@ -484,6 +488,89 @@ TEST_F(UpdateWindow, Screenshots) {
     }
     EXPECT_TRUE(test::CaptureWindow(w, base + "-download.png")) << base;
 }
+
+// Each shipped language at the prefix's DPI: every text fits its control in the window's
+// own fonts (the layout is fixed), and a screenshot shows it with a step in its bold
+// active look.
+class TranslatedWindow : public UpdateWindow, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        UpdateWindow::SetUp();
+        const std::string language = GetParam();
+        test::WriteLanguage(std::wstring(language.begin(), language.end()));
+    }
+    void TearDown() override {
+        UpdateWindow::TearDown();
+        test::DeleteProductKey();
+    }
+
+    // The text's extent in `font`: one line, or wrapped at `wrapWidth`; '&' marks an
+    // access key, as in the controls.
+    static SIZE Extent(const std::u16string& text, HFONT font, int wrapWidth = 0) {
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, font);
+        RECT r{0, 0, wrapWidth, 0};
+        DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.c_str()), int(text.size()), &r,
+                  DT_CALCRECT | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        return {r.right - r.left, r.bottom - r.top};
+    }
+    static SIZE Extent(const ui::Label& label, bool bold, int wrapWidth = 0) {
+        ui::Font f = label.font();
+        f.bold = f.bold || bold;
+        const LOGFONTW lf = ui::win::ToLogFont(f);
+        HFONT font = CreateFontIndirectW(&lf);
+        const SIZE size = Extent(label.caption(), font, wrapWidth);
+        DeleteObject(font);
+        return size;
+    }
+};
+
+TEST_P(TranslatedWindow, EveryTextFitsItsControl) {
+    UpdateForm& f = Create();
+    ASSERT_FALSE(f.caption().empty());
+    if (std::string(GetParam()) != "english") {
+        EXPECT_NE(f.UpdateLabel1.caption(), u"Find update") << "the language's own texts";
+    }
+    // A push button's text needs its themed margins on either side.
+    for (const ui::Button* b : {&f.UpdateButton, &f.CloseButton, &f.HelpButton}) {
+        const HWND w = Hwnd(*b);
+        const SIZE text =
+            Extent(b->caption(), reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+        EXPECT_LE(text.cx + 2 * S(4), b->bounds().width) << test::Utf8(b->caption());
+        EXPECT_LE(text.cy, b->bounds().height) << test::Utf8(b->caption());
+    }
+    // Labels from their left edge to the window's edge; a step's name, bold while the step
+    // is active, up to the next step's box.
+    const int edge = f.clientWidth();
+    for (const ui::Label* l : {&f.BannerLabel, &f.UpdateHeading}) {
+        EXPECT_LE(l->bounds().left + Extent(*l, false).cx, edge) << test::Utf8(l->caption());
+    }
+    const SIZE description = Extent(f.UpdateDescription, false, f.UpdateDescription.bounds().width);
+    EXPECT_LE(description.cy, f.UpdateDescription.bounds().height)
+        << test::Utf8(f.UpdateDescription.caption());
+    const std::pair<const ui::Label*, int> steps[] = {
+        {&f.UpdateLabel1, f.CheckBoxImage2.bounds().left},
+        {&f.UpdateLabel2, f.CheckBoxImage3.bounds().left},
+        {&f.UpdateLabel3, edge}};
+    for (const auto& [label, limit] : steps) {
+        EXPECT_LE(label->bounds().left + Extent(*label, true).cx, limit - S(8))
+            << test::Utf8(label->caption());
+    }
+
+    f.ActivateStep(1);
+    f.MarkStepDone(1);
+    f.ActivateStep(2);
+    Show();
+    const std::string file = std::string(HX_BINARY_DIR) + "/screenshots/update-window-" +
+                             GetParam() + "-" + std::to_string(Dpi()) + "dpi.png";
+    EXPECT_TRUE(test::CaptureWindow(static_cast<HWND>(f.Handle()), file)) << file;
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TranslatedWindow,
+                         ::testing::Values("english", "german", "french", "spanish", "italian",
+                                           "dutch", "portuguese", "polish", "russian"));
 
 } // namespace
 } // namespace hx::update
