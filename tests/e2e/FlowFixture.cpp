@@ -287,6 +287,15 @@ bool UpdateFlow::WaitForStandinLine(std::string_view prefix, Duration timeout) c
     });
 }
 
+unsigned long long UpdateFlow::UpdaterCpuMs() const {
+    FILETIME created, ended, kernel, user;
+    GetProcessTimes(updater_.handle.get(), &created, &ended, &kernel, &user);
+    const auto ticks = [](FILETIME t) {
+        return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
+    };
+    return ticks(kernel) + ticks(user);
+}
+
 std::vector<std::wstring> UpdateFlow::DownloadedInstallers() const {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW entry{};

@@ -96,6 +96,8 @@ protected:
     bool WaitForStandinLine(std::string_view prefix, Duration timeout = kDefaultTimeout) const;
     // Names of the files in the install folder matching update*Hexaplane.exe.
     std::vector<std::wstring> DownloadedInstallers() const;
+    // The processor time the updater has used so far, in milliseconds (for measurements).
+    unsigned long long UpdaterCpuMs() const;
 
     Session session_;
     Process updater_;

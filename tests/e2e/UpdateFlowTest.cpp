@@ -407,18 +407,10 @@ TEST_F(UpdateFlow, CloseWhileTheDownloadStallsEndsWithNoInstaller) {
     ASSERT_TRUE(AcceptOfferedUpdate());
     ASSERT_TRUE(PollUntilTrue(20s, [&] { return QueryPosition().value_or(0) > 0; }));
     // A measurement, not a check: the stalled wait sleeps on the socket and the messages.
-    const auto cpuMs = [&] {
-        FILETIME created, ended, kernel, user;
-        GetProcessTimes(updater_.handle.get(), &created, &ended, &kernel, &user);
-        const auto ticks = [](FILETIME t) {
-            return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
-        };
-        return ticks(kernel) + ticks(user);
-    };
-    const ULONGLONG before = cpuMs();
+    const ULONGLONG before = UpdaterCpuMs();
     EXPECT_TRUE(AnswersThroughout(window_, 3s)) << "frozen while the download stalls";
     std::printf("[ measured ] updater CPU time during 3 s of a stalled download: %llu ms\n",
-                cpuMs() - before);
+                UpdaterCpuMs() - before);
     const auto closed = std::chrono::steady_clock::now();
     Click(close_);
     ExpectEnds(5s);
@@ -444,21 +436,13 @@ TEST_F(UpdateFlow, CloseDuringTheInstallerWait) {
     ASSERT_TRUE(AcceptOfferedUpdate());
     ASSERT_TRUE(WaitForStandinLine("folder"));
     // A measurement, not a check: the wait sleeps on the installer and the message queue.
-    const auto cpuMs = [&] {
-        FILETIME created, ended, kernel, user;
-        GetProcessTimes(updater_.handle.get(), &created, &ended, &kernel, &user);
-        const auto ticks = [](FILETIME t) {
-            return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
-        };
-        return ticks(kernel) + ticks(user);
-    };
     // tools/bench/installer-wait-cpu asks for a longer window through the environment.
     wchar_t wanted[16] = L"";
     const DWORD seconds =
         GetEnvironmentVariableW(L"HX_BENCH_WAIT_SECONDS", wanted, 16) ? _wtoi(wanted) : 2;
-    const ULONGLONG before = cpuMs();
+    const ULONGLONG before = UpdaterCpuMs();
     std::this_thread::sleep_for(std::chrono::seconds(seconds > 0 ? seconds : 2));
-    const ULONGLONG spent = cpuMs() - before;
+    const ULONGLONG spent = UpdaterCpuMs() - before;
     RecordProperty("updater_cpu_ms_during_installer_wait", int(spent));
     std::printf("[ measured ] updater CPU time during %lu s of installer wait: %llu ms\n",
                 seconds > 0 ? seconds : 2, spent);
