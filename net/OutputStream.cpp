@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 namespace hx::net {
 
@@ -14,11 +15,14 @@ bool MemoryOutputStream::Seek(std::int64_t position) {
 }
 
 bool MemoryOutputStream::SetSize(std::int64_t size) {
-    if (size < 0 || (sizeLimit_ > 0 && size > sizeLimit_) ||
-        static_cast<std::uint64_t>(size) > bytes_.max_size()) {
+    if (size < 0 || size > kMaxMemoryStream || (sizeLimit_ > 0 && size > sizeLimit_)) {
         return false;
     }
-    bytes_.resize(static_cast<std::size_t>(size));
+    try {
+        bytes_.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return false; // no memory for it: refused like any size that cannot be held
+    }
     return true;
 }
 

@@ -23,7 +23,9 @@ public:
     virtual bool Write(std::span<const std::uint8_t> data) = 0;
 };
 
-// A stream held in memory (tests, small bodies).
+// A stream held in memory (tests, small bodies). It holds at most kMaxMemoryStream bytes:
+// a larger size is refused, as a full disk would refuse it.
+inline constexpr std::int64_t kMaxMemoryStream = std::int64_t{1} << 30;
 class MemoryOutputStream final : public OutputStream {
 public:
     std::int64_t Position() override { return position_; }
