@@ -1,6 +1,6 @@
 // The installer signature rule of the real program under Wine: a signed updater runs its own
 // publisher's installer and leaves every other one unstarted, with the product's windows
-// open; an unsigned updater checks nothing. make-signed-files makes the signed files for the
+// open; an unsigned updater checks nothing. scripts/sign-standins makes the signed files for the
 // test run, under a throwaway publisher.
 #include "tests/e2e/FlowFixture.h"
 
@@ -22,7 +22,7 @@ protected:
     void UseSignedUpdater() {
         ASSERT_TRUE(CopyFileW(BuildPath(L"signing\\HexaplaneUpdate.exe").c_str(),
                               session_.InstalledProgram().c_str(), FALSE))
-            << "signed program missing (make-signed-files)";
+            << "signed program missing (scripts/sign-standins)";
     }
     bool Ran() const { return WaitForStandinLine("args", 0ms); }
 };
