@@ -47,6 +47,8 @@ public:
         file_.hFile = file;
         data_.cbStruct = sizeof data_;
         data_.dwUIChoice = WTD_UI_NONE;
+        // Revocation of every certificate of the chain, but only from what Windows has
+        // cached: the check must not add a wait on the network.
         data_.fdwRevocationChecks = WTD_REVOKE_WHOLECHAIN;
         data_.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL;
         data_.dwUnionChoice = WTD_CHOICE_FILE;
