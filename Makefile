@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 TEST_HOST ?= 127.0.0.1:18080
 FUZZ_SECONDS ?= 10
 
-.PHONY: all deps check-packages check-layers check-format native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo fuzz-long clean format
+.PHONY: all deps check-packages check-layers check-format native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo demo-tampered fuzz-long clean format
 
 all: native win32 win64
 
@@ -59,6 +59,11 @@ fuzz-long: fuzz
 
 demo: deps native win64
 	scripts/demo
+
+# The same update with the installer altered by one byte on the server: the signed updater
+# refuses it and ends at the manual-update prompt.
+demo-tampered: deps native win64
+	scripts/demo --tampered
 
 # One style, settled in .clang-format (braces on every body need clang-format 15).
 format:

@@ -5,8 +5,21 @@
 
 namespace hx::update {
 
-std::optional<Prompt> PromptFor(std::int32_t exitCode, bool downloadComplete) {
-    if (!downloadComplete) {
+namespace {
+
+// The installer's signature is read only when the updater's own asks for a check.
+bool SignatureAllowsStart(std::u16string_view installerPath, InstallSystem& system) {
+    const SignatureFacts updater = system.UpdaterSignature();
+    if (!updater.carriesSignature) {
+        return InstallerMayRun(updater, {});
+    }
+    return InstallerMayRun(updater, system.InstallerSignature(installerPath));
+}
+
+} // namespace
+
+std::optional<Prompt> PromptFor(std::int32_t exitCode, bool startable) {
+    if (!startable) {
         return Prompt::ManualUpdate;
     }
     if (exitCode == kRestartExitCode) {
@@ -17,12 +30,13 @@ std::optional<Prompt> PromptFor(std::int32_t exitCode, bool downloadComplete) {
 
 void InstallUpdate(std::u16string_view installerPath, bool downloadComplete,
                    InstallSystem& system) {
+    const bool startable = downloadComplete && SignatureAllowsStart(installerPath, system);
     std::int32_t code = kStartFailed;
-    if (downloadComplete) {
+    if (startable) {
         system.CloseProductWindows();
         code = system.RunAndWait(installerPath, kInstallerParameters);
     }
-    const std::optional<Prompt> prompt = PromptFor(code, downloadComplete);
+    const std::optional<Prompt> prompt = PromptFor(code, startable);
     if (!prompt) {
         return;
     }

@@ -1,5 +1,6 @@
-// The install stage: the product's windows closed, the downloaded installer run and
-// waited for, and its exit code turned into the restart or the manual-update prompt.
+// The install stage: the installer's signature checked, the product's windows closed, the
+// downloaded installer run and waited for, and its exit code turned into the restart or the
+// manual-update prompt.
 // The order of the steps is portable code over InstallSystem; update/win/ supplies the
 // Windows operations.
 #pragma once
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string_view>
 
+#include "update/InstallerSignature.h"
 #include "update/Prompts.h"
 
 namespace hx::ui {
@@ -25,15 +27,21 @@ inline constexpr std::int32_t kStartFailed = 1;
 inline constexpr std::int32_t kStillActive = 259;
 
 // The prompt that follows the installer, if any: 99 asks for the restart prompt; any other
-// code but 0 is a failure, a crash status (top bit set) included. An incomplete download
-// is never started, so it gets the manual-update prompt whatever `exitCode` says.
-std::optional<Prompt> PromptFor(std::int32_t exitCode, bool downloadComplete);
+// code but 0 is a failure, a crash status (top bit set) included. An installer that may not
+// be started (an incomplete download, a refused signature) gets the manual-update prompt
+// whatever `exitCode` says.
+std::optional<Prompt> PromptFor(std::int32_t exitCode, bool startable);
 
 // What the install stage needs from the window and the system.
 class InstallSystem : public PromptHost {
 public:
     // The product's windows, closed in their order, each send waiting until handled.
     virtual void CloseProductWindows() = 0;
+    // The signature of the running updater's own file.
+    virtual SignatureFacts UpdaterSignature() = 0;
+    // The signature of the installer; the file is then kept from change until the stage
+    // ends, so what runs is what was checked.
+    virtual SignatureFacts InstallerSignature(std::u16string_view path) = 0;
     // Starts the program and waits for its exit code (kStartFailed, kStillActive).
     virtual std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) = 0;
     virtual void RestartWindows() = 0;
@@ -41,8 +49,9 @@ public:
 };
 
 // The stage for the installer `installerPath`; the caller then marks step 3 done and tells
-// the application to terminate. An incomplete download is not started and the product's
-// windows are left open: only the manual-update prompt is shown.
+// the application to terminate. An incomplete download, or an installer that a signed
+// updater refuses (InstallerMayRun), is not started and the product's windows are left
+// open: only the manual-update prompt is shown.
 void InstallUpdate(std::u16string_view installerPath, bool downloadComplete, InstallSystem& system);
 
 // The same on the real system: `window` owns the prompts and keeps processing its

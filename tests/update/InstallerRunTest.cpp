@@ -20,9 +20,15 @@ class RecordingSystem final : public InstallSystem {
 public:
     std::int32_t exitCode = 0;
     int answer = kYes;
+    SignatureFacts updater, installer;
     std::vector<std::string> calls;
 
     void CloseProductWindows() override { calls.push_back("close product windows"); }
+    SignatureFacts UpdaterSignature() override { return updater; }
+    SignatureFacts InstallerSignature(std::u16string_view path) override {
+        calls.push_back("check " + test::Narrow(path));
+        return installer;
+    }
     std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override {
         calls.push_back("run " + test::Narrow(path) + " " + test::Narrow(parameters));
         return exitCode;
@@ -50,10 +56,13 @@ const std::string kManualMessage =
 const std::string kRestartMessage = "message 308 MessageBoxUpdateRestart1\r\n\r\n"
                                     "MessageBoxUpdateRestart2\r\n\r\nMessageBoxUpdateRestart3";
 
-Calls Stage(std::int32_t exitCode, int answer, bool complete = true) {
+Calls Stage(std::int32_t exitCode, int answer, bool complete = true,
+            const SignatureFacts& updater = {}, const SignatureFacts& installer = {}) {
     RecordingSystem system;
     system.exitCode = exitCode;
     system.answer = answer;
+    system.updater = updater;
+    system.installer = installer;
     InstallUpdate(u"C:\\T\\update2251Hexaplane.exe", complete, system);
     return system.calls;
 }
@@ -91,6 +100,26 @@ TEST(InstallUpdate, IncompleteDownloadIsNeverStartedAndTheProductStaysOpen) {
     EXPECT_EQ(Stage(0, 7, false), Calls{kManualMessage});
     EXPECT_EQ(Stage(0, kYes, false),
               (Calls{kManualMessage, "open " + test::Narrow(DownloadPageUrl())}));
+}
+
+const SignatureFacts kKorvex{true, true, {u"KORVEX Software", u"KORVEX"}};
+const std::string kCheck = "check " + kInstaller;
+
+TEST(InstallUpdate, SignedUpdaterChecksTheInstallerBeforeTouchingTheProduct) {
+    EXPECT_EQ(Stage(0, kYes, true, kKorvex, kKorvex), Then({kCheck}, kCloseAndRun));
+}
+
+TEST(InstallUpdate, RefusedInstallerIsNeverStartedAndTheProductStaysOpen) {
+    const SignatureFacts other{true, true, {u"Mallory", u"Mallory Ltd"}};
+    EXPECT_EQ(Stage(0, 7, true, kKorvex, other), (Calls{kCheck, kManualMessage}));
+    EXPECT_EQ(Stage(0, kYes, true, kKorvex, {}),
+              (Calls{kCheck, kManualMessage, "open " + test::Narrow(DownloadPageUrl())}));
+    EXPECT_EQ(Stage(0, 7, false, kKorvex, kKorvex), Calls{kManualMessage})
+        << "an incomplete download is not even checked";
+}
+
+TEST(InstallUpdate, UnsignedUpdaterNeverReadsTheInstallersSignature) {
+    EXPECT_EQ(Stage(0, kYes, true, {}, kKorvex), kCloseAndRun);
 }
 
 TEST(MessageTexts, PiecesAreJoinedByAnEmptyLine) {

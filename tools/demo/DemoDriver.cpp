@@ -1,7 +1,10 @@
 // Drives the demo's update under Wine the way a person would, and asks for a screenshot at
 // each step: it prints "shot <name>" and waits until <ack folder>\<name>.done exists (the
 // demo script takes the picture and creates that file). Modes:
-//   demo-driver auto <ack folder>   press Update, answer Yes, follow the update to its end
+//   demo-driver auto <ack folder> [refused]
+//                                   press Update, answer Yes, follow the update to its end;
+//                                   with "refused" the installer must not start, and the
+//                                   manual-update prompt that comes instead is declined
 //   demo-driver watch               wait until a person has finished with the update window
 #include "tests/e2e/Driver.h"
 
@@ -82,7 +85,41 @@ int Fail(const char* what) {
     return 1;
 }
 
-int RunAutomatically() {
+// The installer runs; a prompt after it (restart or manual update) is declined.
+int FollowInstall() {
+    if (!Within(kStepTimeout, InstallerRunning)) {
+        return Fail("the installer did not start");
+    }
+    std::this_thread::sleep_for(700ms);
+    Shot("4-install");
+    const bool ended = Within(kStepTimeout, [&] {
+        if (auto prompt = WaitForMessageBox(0ms)) {
+            Shot("4-prompt");
+            Answer(*prompt, IDNO);
+        }
+        return TopLevelWindows(kUpdateForm).empty();
+    });
+    return ended ? 0 : Fail("the update window did not go away");
+}
+
+// The installer is refused: the manual-update prompt comes instead, and is declined.
+int FollowRefusal(HWND window) {
+    auto prompt = WaitForMessageBox(kStepTimeout, WindowProcess(window));
+    if (!prompt) {
+        return Fail("no prompt after the download");
+    }
+    if (InstallerRunning()) {
+        return Fail("the installer runs");
+    }
+    std::this_thread::sleep_for(300ms);
+    Shot("4-refused");
+    Say("demo: the installer was refused; answering No to the manual update");
+    Answer(*prompt, IDNO);
+    const bool ended = Within(kStepTimeout, [] { return TopLevelWindows(kUpdateForm).empty(); });
+    return ended ? 0 : Fail("the update window did not go away");
+}
+
+int RunAutomatically(bool refused) {
     HWND window = WaitForVisibleWindow(kUpdateForm, kStepTimeout);
     if (!window) {
         return Fail("the update window did not appear");
@@ -124,26 +161,13 @@ int RunAutomatically() {
     }
     Shot("3-download");
 
-    if (!Within(kStepTimeout, InstallerRunning)) {
-        return Fail("the installer did not start");
-    }
-    std::this_thread::sleep_for(700ms);
-    Shot("4-install");
-
-    // A prompt after the installer (restart or manual update) is declined.
-    const bool ended = Within(kStepTimeout, [&] {
-        if (auto prompt = WaitForMessageBox(0ms)) {
-            Shot("4-prompt");
-            Answer(*prompt, IDNO);
-        }
-        return TopLevelWindows(kUpdateForm).empty();
-    });
-    if (!ended) {
-        return Fail("the update window did not go away");
+    if (const int failed = refused ? FollowRefusal(window) : FollowInstall()) {
+        return failed;
     }
     std::this_thread::sleep_for(700ms);
     Shot("5-end");
-    Say("demo: the update is complete");
+    Say(refused ? "demo: the update ended without running the installer"
+                : "demo: the update is complete");
     return 0;
 }
 
@@ -165,11 +189,11 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"auto" && argc > 2) {
         ackFolder = argv[2];
-        return RunAutomatically();
+        return RunAutomatically(argc > 3 && std::wstring_view(argv[3]) == L"refused");
     }
     if (mode == L"watch") {
         return Watch();
     }
-    std::printf("usage: demo-driver auto <ack folder> | demo-driver watch\n");
+    std::printf("usage: demo-driver auto <ack folder> [refused] | demo-driver watch\n");
     return 2;
 }

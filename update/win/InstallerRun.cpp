@@ -1,11 +1,13 @@
 #include "update/win/InstallerRun.h"
 
+#include "base/ExecutablePath.h"
 #include "base/Paths.h"
 #include "base/win/WideText.h"
 #include "support/Shell.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "update/ProductWindows.h"
+#include "update/win/InstallerSignature.h"
 
 #include <shellapi.h>
 
@@ -118,6 +120,21 @@ int WindowsInstallSystem::ShowMessage(std::u16string_view text, unsigned flags) 
 
 void WindowsInstallSystem::CloseProductWindows() {
     update::CloseProductWindows();
+}
+
+SignatureFacts WindowsInstallSystem::UpdaterSignature() {
+    return ReadSignature(ExecutablePath());
+}
+
+SignatureFacts WindowsInstallSystem::InstallerSignature(std::u16string_view path) {
+    // Readers may share it (the system starting it does), writers may not: nothing can
+    // replace the file between its check and its start.
+    installer_.reset(CreateFileW(win::W(std::u16string(path)), GENERIC_READ, FILE_SHARE_READ,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!installer_) {
+        return {};
+    }
+    return ReadSignature(path, installer_.get());
 }
 
 std::int32_t WindowsInstallSystem::RunAndWait(std::u16string_view path,

@@ -1,5 +1,5 @@
 // Windows operations of the install stage: the installer run and wait, the forced restart,
-// and the install stage's system for the update window.
+// and the install stage's system for the update window (signatures: InstallerSignature.h).
 #pragma once
 
 #include "update/InstallerRun.h"
@@ -48,12 +48,16 @@ public:
     std::u16string Caption(std::u16string_view key) override;
     int ShowMessage(std::u16string_view text, unsigned flags) override;
     void CloseProductWindows() override;
+    SignatureFacts UpdaterSignature() override;
+    SignatureFacts InstallerSignature(std::u16string_view path) override;
     std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override;
     void RestartWindows() override;
     void OpenLink(std::u16string_view target) override;
 
 private:
     ui::Form& window_;
+    // The checked installer, open without write or delete sharing for the stage's life.
+    win::UniqueFile installer_;
 };
 
 } // namespace hx::update
