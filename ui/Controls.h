@@ -3,11 +3,13 @@
 // so a realised control follows its model; unrealised, the model works alone (tests).
 #pragma once
 
+#include "ui/Accessibility.h"
 #include "ui/Component.h"
 #include "ui/Png.h"
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace hx::ui {
 
@@ -93,6 +95,13 @@ public:
 
     // The system handle of the realised form (null before realisation).
     void* Handle() const { return peer() ? peer()->Handle() : nullptr; }
+
+    // What a screen reader is told of the children of the form or of one of its panels.
+    std::vector<AccessibleItem> AccessibleChildren(const Component& container) const {
+        return DescribeChildren(*this, container, AccessibleStandIns());
+    }
+    // The groups of windowless components that this form tells as one item each.
+    virtual std::vector<AccessibleStandIn> AccessibleStandIns() const { return {}; }
 
 private:
     std::u16string className_;

@@ -313,7 +313,7 @@ void UpdateForm::InstallUpdate(const InstallerStamp& stamp) {
 
 // --- step visuals ---------------------------------------------------------------------
 
-UpdateForm::Step UpdateForm::StepControls(int n) {
+UpdateForm::Step UpdateForm::StepControls(int n) const {
     switch (n) {
     case 1:
         return {UpdateImage1, UpdateImage4, UpdateLabel1, CheckBoxImage1};
@@ -365,6 +365,20 @@ void UpdateForm::MarkStepDone(int n) {
         return;
     }
     StepControls(n).box.SetPicture(Checked.picture());
+}
+
+std::vector<AccessibleStandIn> UpdateForm::AccessibleStandIns() const {
+    std::vector<AccessibleStandIn> steps;
+    for (int n = 1; n <= 3; ++n) {
+        const Step s = StepControls(n);
+        AccessibleItem item;
+        item.role = AccessibleRole::CheckButton;
+        item.name = WithoutAccessKeyMarks(s.label.caption());
+        item.checked = s.box.picture() == Checked.picture();
+        item.mixed = !item.checked && s.active.visible();
+        steps.push_back({&s.label, std::move(item), {&s.idle, &s.active, &s.box}});
+    }
+    return steps;
 }
 
 UpdateForm& CreateUpdateForm() {

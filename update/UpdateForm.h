@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace hx::update {
 
@@ -79,6 +80,10 @@ public:
     // Ticks step n's box.
     void MarkStepDone(int n) override;
 
+    // Each step reads as one check button named by its label: ticked once its box is, and
+    // under way while it is active but not yet ticked.
+    std::vector<ui::AccessibleStandIn> AccessibleStandIns() const override;
+
 private:
     // Owns the download file; bound to HttpGet, so declared after it.
     Download download_;
@@ -106,7 +111,7 @@ private:
         ui::Label& label;
         ui::Image& box;
     };
-    Step StepControls(int n);
+    Step StepControls(int n) const;
 };
 
 // The process's update window while it exists.

@@ -214,9 +214,10 @@ std::optional<MessageBoxInfo> UpdateFlow::ExpectBox(const std::wstring& text,
 }
 
 bool UpdateFlow::AcceptOfferedUpdate() {
-    if (!StartUpdater()) {
-        return false;
-    }
+    return StartUpdater() && AcceptOffer();
+}
+
+bool UpdateFlow::AcceptOffer() {
     PressUpdate();
     const auto box = ExpectBox(kUpdateText, {IDYES, IDNO}, IDYES);
     if (!box) {

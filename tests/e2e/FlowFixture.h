@@ -72,6 +72,8 @@ protected:
     // Starts the updater, presses Update and answers Yes to the offer of an update; false
     // (with the failure reported) when any of it does not happen.
     bool AcceptOfferedUpdate();
+    // The same in an updater already started.
+    bool AcceptOffer();
 
     // The next message box of the updater, checked: owned by the update window, titled
     // like it, `text`, these buttons with `defaultButton` the default one.

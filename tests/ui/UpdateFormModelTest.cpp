@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace hx::update {
 namespace {
@@ -100,6 +102,45 @@ TEST_F(UpdateWindowModel, StepLookAndBoxAreSetApartAndResetTogether) {
     form.ResetControls();
     ExpectIdle(form);
     EXPECT_EQ(form.UpdateLabel2.font(), form.font()) << "bold removed, nothing else";
+}
+
+// What a screen reader is told of the panel: every text, and each step as one check
+// button that follows the step's look and box.
+TEST_F(UpdateWindowModel, AScreenReaderHearsEveryTextAndEachStepsState) {
+    UpdateForm& form = CreateUpdateForm();
+    const auto read = [&] {
+        std::vector<std::u16string> heard;
+        for (const auto& i : form.AccessibleChildren(form.UpdatePanel)) {
+            using R = ui::AccessibleRole;
+            heard.push_back(i.role == R::Window        ? u"window"
+                            : i.role == R::CheckButton ? u"check " + i.name
+                                                       : u"text " + i.name);
+            heard.back() += i.checked ? u" checked" : i.mixed ? u" mixed" : u"";
+        }
+        return heard;
+    };
+    std::vector<std::u16string> idle{
+        u"text Download and install updates for Hexaplane",
+        u"text Check for updates to Hexaplane",
+        u"text Click the Update button below to download and install updates for Hexaplane.",
+        u"check Find update",
+        u"check Download update",
+        u"check Install update",
+        u"window"};
+    EXPECT_EQ(read(), idle);
+    const auto items = form.AccessibleChildren(form.UpdatePanel);
+    EXPECT_EQ(items[3].bounds, (ui::Rect{72, 164, 128, 167})) << "picture, box and label";
+    EXPECT_EQ(items[6].window, &form.UpdateProgress);
+    EXPECT_TRUE(items[6].invisible);
+
+    form.ActivateStep(1);
+    EXPECT_EQ(read()[3], u"check Find update mixed") << "under way";
+    form.MarkStepDone(1);
+    form.ActivateStep(2);
+    EXPECT_EQ(read()[3], u"check Find update checked");
+    EXPECT_EQ(read()[4], u"check Download update mixed");
+    form.ResetControls();
+    EXPECT_EQ(read(), idle);
 }
 
 TEST_F(UpdateWindowModel, ClosingIsNeverRefusedAndEndsTheApplication) {

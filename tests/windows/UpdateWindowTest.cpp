@@ -6,6 +6,7 @@
 #include "ui/Screen.h"
 #include "update/UpdateForm.h"
 
+#include "AccessibleTree.h"
 #include "RegistryFixture.h"
 #include "ScreenCapture.h"
 #include "ui/win/Gdi.h"
@@ -17,9 +18,12 @@
 
 #include "tests/TestText.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwctype>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace hx::update {
 namespace {
@@ -107,7 +111,10 @@ protected:
     void Show() {
         form_->SetVisible(true);
         SetForegroundWindow(static_cast<HWND>(form_->Handle()));
-        for (int i = 0; i < 20; ++i) {
+        Settle(20);
+    }
+    static void Settle(int rounds) {
+        for (int i = 0; i < rounds; ++i) {
             ui::Application::Instance().ProcessMessages();
             Sleep(10);
         }
@@ -428,6 +435,82 @@ TEST_F(UpdateWindow, EscapeClosesRestoresTheProductAndEndsTheLoop) {
     DestroyWindow(product);
 }
 
+// The child windows, told by the system's objects for them in tab order (Wine's tell
+// nothing but their window), and where a screen reader finds the steps at this prefix's
+// DPI; the texts and steps are read from another process by the end-to-end test.
+TEST_F(UpdateWindow, AScreenReaderFindsTheChildWindowsAndTheStepsWhereTheyAreShown) {
+    UpdateForm& f = Create();
+    Show();
+    const auto form = test::ClientObject(static_cast<HWND>(f.Handle()));
+    const auto panel = test::ClientObject(Hwnd(f.UpdatePanel));
+    ASSERT_TRUE(form && panel);
+    EXPECT_EQ(test::ChildWindow(form.Get(), 1), Hwnd(f.UpdateButton));
+    EXPECT_EQ(test::ChildWindow(form.Get(), 3), Hwnd(f.HelpButton));
+    EXPECT_EQ(test::ChildWindow(form.Get(), 4), Hwnd(f.UpdatePanel));
+    EXPECT_EQ(test::ChildWindow(panel.Get(), 7), Hwnd(f.UpdateProgress));
+    POINT origin{0, 0};
+    ClientToScreen(Hwnd(f.UpdatePanel), &origin);
+    long x = 0, y = 0, w = 0, h = 0;
+    ASSERT_EQ(panel->accLocation(&x, &y, &w, &h, test::ChildId(4)), S_OK);
+    EXPECT_EQ(x, origin.x + S(72)) << "step 1: its picture, box and label";
+    EXPECT_EQ(y, origin.y + S(164));
+    EXPECT_EQ(w, S(128));
+    EXPECT_EQ(h, S(299) + S(32) - S(164));
+    VARIANT hit;
+    ASSERT_EQ(panel->accHitTest(origin.x + S(288 + 16), origin.y + S(299 + 16), &hit), S_OK);
+    EXPECT_EQ(hit.vt, VT_I4);
+    EXPECT_EQ(hit.lVal, 5) << "step 2's box";
+}
+
+std::vector<std::tuple<DWORD, HWND, LONG, LONG>> heardEvents;
+void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND w, LONG object, LONG child, DWORD, DWORD) {
+    heardEvents.emplace_back(event, w, object, child);
+}
+
+TEST_F(UpdateWindow, AScreenReaderIsToldOfStepsAndCaptionsThatChange) {
+    UpdateForm& f = Create();
+    Show();
+    heardEvents.clear();
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, &HearEvent,
+                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    f.ActivateStep(2);
+    f.MarkStepDone(1);
+    f.UpdateHeading.SetCaption(u"Checking");
+    Settle(10);
+    UnhookWinEvent(hook);
+    const HWND panel = Hwnd(f.UpdatePanel);
+    const auto heard = [&](DWORD event, LONG child) {
+        return std::ranges::count(heardEvents,
+                                  std::tuple{event, panel, LONG(OBJID_CLIENT), child}) == 1;
+    };
+    EXPECT_TRUE(heard(EVENT_OBJECT_STATECHANGE, 5)) << "step 2 under way";
+    EXPECT_TRUE(heard(EVENT_OBJECT_STATECHANGE, 4)) << "step 1 ticked";
+    EXPECT_TRUE(heard(EVENT_OBJECT_NAMECHANGE, 2)) << "the heading";
+    EXPECT_FALSE(heard(EVENT_OBJECT_STATECHANGE, 6)) << "step 3 stays as it was";
+    const auto object = test::ClientObject(panel);
+    ASSERT_TRUE(object);
+    EXPECT_EQ(test::DescribeChild(object.Get(), 4), L"check Find update checked");
+    EXPECT_EQ(test::DescribeChild(object.Get(), 5), L"check Download update mixed");
+}
+
+TEST_F(UpdateWindow, AnAccessibleObjectHeldAfterItsWindowHasGoneFailsHarmlessly) {
+    UpdateForm& f = Create();
+    const auto panel = test::ClientObject(Hwnd(f.UpdatePanel));
+    ASSERT_TRUE(panel);
+    long count = 0;
+    EXPECT_EQ(panel->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 7);
+    ui::Application::Instance().DestroyForms();
+    EXPECT_EQ(panel->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    BSTR name = nullptr;
+    EXPECT_EQ(panel->get_accName(test::ChildId(1), &name), RPC_E_DISCONNECTED);
+    EXPECT_EQ(name, nullptr);
+    VARIANT hit;
+    EXPECT_EQ(panel->accHitTest(0, 0, &hit), RPC_E_DISCONNECTED);
+} // the last reference goes here, after the window
+
 // Fonts for icon-title fonts of 8, 9 and 11 points.
 class UpdateWindowFonts : public UpdateWindow, public ::testing::WithParamInterface<int> {};
 
@@ -482,10 +565,7 @@ TEST_F(UpdateWindow, Screenshots) {
     f.UpdateProgress.SetVisible(true);
     f.UpdateProgress.SetPosition(40);
     f.UpdateButton.SetEnabled(false);
-    for (int i = 0; i < 10; ++i) {
-        ui::Application::Instance().ProcessMessages();
-        Sleep(10);
-    }
+    Settle(10);
     EXPECT_TRUE(test::CaptureWindow(w, base + "-download.png")) << base;
 }
 

@@ -89,6 +89,30 @@ bool ContainerPeer::SetCursorFor(HWND target) {
     return true;
 }
 
+void ContainerPeer::Releasing() {
+    releasing_ = true;
+    accessible_.Disconnect();
+}
+
+void ContainerPeer::ChildChanged() {
+    if (!releasing_ && hwnd()) {
+        accessible_.Announce();
+    }
+}
+
+std::vector<AccessibleItem> ContainerPeer::AccessibleItems() const {
+    return form_.form().AccessibleChildren(control_);
+}
+
+std::optional<LRESULT> ContainerPeer::AccessibilityMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) {
+        accessible_.Disconnect();
+    } else if (msg == WM_GETOBJECT && !releasing_) {
+        return accessible_.Answer(wp, lp);
+    }
+    return std::nullopt;
+}
+
 // --- panel ----------------------------------------------------------------------------
 
 PanelPeer::PanelPeer(Panel& panel, FormPeer& form) : ContainerPeer(panel, form) {
@@ -121,6 +145,9 @@ void PanelPeer::ModelChanged() {
 }
 
 LRESULT PanelPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (const auto answer = AccessibilityMessage(msg, wp, lp)) {
+        return *answer;
+    }
     if (releasing_) {
         return DefWindowProcW(hwnd(), msg, wp, lp);
     }
@@ -253,6 +280,7 @@ void WindowlessPeer::ModelChanged() {
     everShown_ = true;
     const RECT now = ToRect(shownBounds_);
     InvalidateRect(parent, &now, FALSE);
+    static_cast<PeerBase*>(control_.parent()->peer())->ChildChanged();
 }
 
 UINT LabelPeer::Format() const {

@@ -246,6 +246,9 @@ void FormPeer::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 LRESULT FormPeer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (const auto answer = AccessibilityMessage(msg, wp, lp)) {
+        return *answer;
+    }
     if (releasing_) {
         return DefWindowProcW(hwnd(), msg, wp, lp);
     }

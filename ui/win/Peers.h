@@ -6,6 +6,7 @@
 #include "base/win/Handles.h"
 #include "base/win/WideText.h"
 #include "ui/Controls.h"
+#include "ui/win/Accessible.h"
 #include "ui/win/Gdi.h"
 #include "ui/win/WindowBase.h"
 
@@ -13,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace hx::ui::win {
 
@@ -27,6 +29,8 @@ public:
     void* Handle() const override { return Window(); }
     // Windowless controls draw themselves onto their parent's paint DC.
     virtual void Paint(HDC) {}
+    // A windowless child of this one changed.
+    virtual void ChildChanged() {}
 
 protected:
     // The window of the control's parent (the form or a panel).
@@ -42,19 +46,29 @@ protected:
     std::optional<Font> shownFont_;
 };
 
-// Our own windows that paint their windowless children: the form and panels.
-class ContainerPeer : public PeerBase, public WindowBase {
+// Our own windows that paint their windowless children: the form and panels. Each tells
+// screen readers about those children, which have no windows the system could tell about.
+class ContainerPeer : public PeerBase, public WindowBase, private AccessibleSource {
 public:
     using PeerBase::PeerBase;
     HWND Window() const override { return hwnd(); }
-    void Releasing() override { releasing_ = true; }
+    void Releasing() override;
+    void ChildChanged() override;
 
 protected:
+    // WM_GETOBJECT, and the window's end for the accessible object; none when the message
+    // goes on as usual.
+    std::optional<LRESULT> AccessibilityMessage(UINT msg, WPARAM wp, LPARAM lp);
     void PaintContent(HDC dc, const RECT& client, COLORREF background);
     LRESULT PaintMessage(COLORREF background);
     // The pointer of the control under the mouse, when it asks for one of its own.
     bool SetCursorFor(HWND target);
     bool releasing_ = false;
+
+private:
+    HWND AccessibleWindow() const override { return hwnd(); }
+    std::vector<AccessibleItem> AccessibleItems() const override;
+    AccessibleServer accessible_{*this};
 };
 
 class FormPeer final : public ContainerPeer {
