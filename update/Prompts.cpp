@@ -39,8 +39,6 @@ constexpr std::array<PromptDefinition, 6> kPrompts{{
      1},
 }};
 
-} // namespace
-
 const PromptDefinition& DefinitionOf(Prompt prompt) {
     for (const PromptDefinition& definition : kPrompts) {
         if (definition.prompt == prompt) {
@@ -49,6 +47,8 @@ const PromptDefinition& DefinitionOf(Prompt prompt) {
     }
     return kPrompts.front(); // every prompt has its row; never reached
 }
+
+} // namespace
 
 std::uint32_t PromptFlags(Prompt prompt) {
     const PromptDefinition& definition = DefinitionOf(prompt);

@@ -32,8 +32,6 @@ struct PromptDefinition {
     int defaultButton;                       // 1 or 2
 };
 
-const PromptDefinition& DefinitionOf(Prompt prompt);
-
 // The message-box flags of a prompt: icon, buttons and default button.
 std::uint32_t PromptFlags(Prompt prompt);
 

@@ -38,14 +38,12 @@ public:
         open_ = true;
         segment_ = -1; // nothing readable until the first request
         offset_ = 0;
-        ++connects_;
         return net::ConnectStatus::Ok;
     }
-    net::SocketStatus SendAll(std::span<const std::uint8_t> data) override {
+    net::SocketStatus SendAll(std::span<const std::uint8_t>) override {
         if (!open_) {
             return net::SocketStatus::Ended;
         }
-        sent_ += data.size();
         // The answer to this request becomes readable; whatever was left of the last one
         // stays in front of it, as on a real connection.
         if (segment_ + 1 < static_cast<int>(current_.segments.size())) {
@@ -87,9 +85,6 @@ public:
     bool IsOpen() const override { return open_; }
     void SetMessageHandler(std::function<void()>) override {} // no messages here
 
-    int connects() const { return connects_; }
-    std::size_t sent() const { return sent_; }
-
 private:
     bool LastSegment() const { return segment_ + 1 >= static_cast<int>(current_.segments.size()); }
 
@@ -99,8 +94,6 @@ private:
     int segment_ = -1;
     std::string pending_;
     std::size_t offset_ = 0;
-    int connects_ = 0;
-    std::size_t sent_ = 0;
 };
 
 } // namespace hx::test
