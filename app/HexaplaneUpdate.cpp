@@ -1,7 +1,7 @@
 // Entry point: picks the start-up course and ends with exit code 0 whatever happened.
 #include "app/StartUp.h"
 #include "app/win/Platform.h"
-#include "app/win/UpdateWindow.h"
+#include "app/win/RunInPlace.h"
 #include "base/ExecutablePath.h"
 #include "base/Guard.h"
 #include "support/Shell.h"
@@ -26,7 +26,7 @@ public:
     void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) override {
         hx::OpenWithParameters(file, parameters);
     }
-    void RunInPlace() override { RunUpdateWindow(); }
+    void RunInPlace() override { app::RunInPlace(); }
 };
 
 } // namespace

@@ -8,31 +8,6 @@ namespace hx {
 using ui::Component;
 using ui::Kind;
 
-std::u16string LanguageName(std::u16string_view registryText) {
-    return AsciiLower(registryText);
-}
-
-bool HasRows(std::u16string_view text) {
-    for (std::u16string_view line : SplitLines(text)) {
-        if (!line.empty()) {
-            return !SplitFields(line).empty();
-        }
-    }
-    return false;
-}
-
-std::u16string LanguageTextOrFallback(std::u16string_view language, const ResourceReader& read) {
-    std::u16string text = language.empty() ? std::u16string() : read(language);
-    if (!HasRows(text) && language != kFallbackLanguage) {
-        text = read(kFallbackLanguage);
-    }
-    return text;
-}
-
-std::u16string ReadLanguageText() {
-    return LanguageTextOrFallback(ChosenLanguage(), ReadLanguageResource);
-}
-
 std::u16string GetCaption(std::u16string_view windowName, std::u16string_view key) {
     return GetCaptionIn(ReadLanguageText(), windowName, key);
 }

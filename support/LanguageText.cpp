@@ -1,5 +1,7 @@
 #include "support/LanguageText.h"
 
+#include "base/AsciiCase.h"
+
 namespace hx {
 
 namespace {
@@ -106,6 +108,31 @@ std::vector<std::u16string> SplitFields(std::u16string_view line) {
         }
     }
     return fields;
+}
+
+std::u16string LanguageName(std::u16string_view registryText) {
+    return AsciiLower(registryText);
+}
+
+bool HasRows(std::u16string_view text) {
+    for (std::u16string_view line : SplitLines(text)) {
+        if (!line.empty()) {
+            return !SplitFields(line).empty();
+        }
+    }
+    return false;
+}
+
+std::u16string LanguageTextOrFallback(std::u16string_view language, const ResourceReader& read) {
+    std::u16string text = language.empty() ? std::u16string() : read(language);
+    if (!HasRows(text) && language != kFallbackLanguage) {
+        text = read(kFallbackLanguage);
+    }
+    return text;
+}
+
+std::u16string ReadLanguageText() {
+    return LanguageTextOrFallback(ChosenLanguage(), ReadLanguageResource);
 }
 
 } // namespace hx

@@ -2,7 +2,6 @@
 // program as a table (generated from app/resources/languages/), found without regard to
 // case, and the language is the default one, as with no registry value.
 #include "base/AsciiCase.h"
-#include "support/Captions.h"
 #include "support/LanguageText.h"
 #include "support/posix/EmbeddedLanguages.h"
 

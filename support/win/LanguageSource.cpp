@@ -1,6 +1,5 @@
 // The language resource of the running executable, chosen by the product's registry value.
 #include "base/win/Resources.h"
-#include "support/Captions.h"
 #include "support/LanguageText.h"
 #include "support/win/CustomRegistry.h"
 

@@ -4,8 +4,8 @@
 // to logs the test reads.
 #pragma once
 
-#include "tests/e2e/Driver.h"
 #include "tests/net/ScriptedServer.h"
+#include "tools/driver/Driver.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,9 @@
 #include <vector>
 
 namespace hx::e2e {
+
+// The window driver the demo shares.
+using namespace hx::driver;
 
 // The update server's address compiled into the build under test.
 inline constexpr std::uint16_t kServerPort = 18080;

@@ -1,9 +1,12 @@
 // Start-up of the real program under Wine: relaunch, the single-window rule and the switch.
-#include "tests/e2e/Driver.h"
+#include "tools/driver/Driver.h"
 
 #include <gtest/gtest.h>
 
 namespace hx::e2e {
+
+// The window driver the demo shares.
+using namespace hx::driver;
 namespace {
 
 constexpr std::wstring_view kUpdateForm = L"THXUpdateForm";

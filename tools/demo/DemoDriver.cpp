@@ -6,7 +6,7 @@
 //                                   with "refused" the installer must not start, and the
 //                                   manual-update prompt that comes instead is declined
 //   demo-driver watch               wait until a person has finished with the update window
-#include "tests/e2e/Driver.h"
+#include "tools/driver/Driver.h"
 
 #include <tlhelp32.h>
 
@@ -17,7 +17,7 @@
 
 namespace {
 
-using namespace hx::e2e;
+using namespace hx::driver;
 
 constexpr std::wstring_view kUpdateForm = L"THXUpdateForm";
 constexpr Duration kStepTimeout = 60s;

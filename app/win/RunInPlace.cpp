@@ -1,4 +1,4 @@
-#include "app/win/UpdateWindow.h"
+#include "app/win/RunInPlace.h"
 
 #include "app/StartUp.h"
 #include "support/Captions.h"
@@ -7,7 +7,7 @@
 
 namespace hx::app {
 
-void RunUpdateWindow(bool (*isAdministrator)()) {
+void RunInPlace(bool (*isAdministrator)()) {
     ui::Application& application = ui::Application::Instance();
     application.Initialize();
     // Created hidden: a refused user never sees it.

@@ -1,6 +1,6 @@
 // Running in place with the real update window, for a user the Administrators test
 // refuses (the Wine user is always an administrator, so the test is handed in).
-#include "app/win/UpdateWindow.h"
+#include "app/win/RunInPlace.h"
 
 #include "ui/Application.h"
 
@@ -22,7 +22,7 @@ struct SeenBox {
     bool windowExists = true;
 };
 
-TEST(RunUpdateWindow, ARefusedUserGetsOneInformationBoxAndNeverSeesTheWindow) {
+TEST(RunInPlace, ARefusedUserGetsOneInformationBoxAndNeverSeesTheWindow) {
     SeenBox seen;
     ui::Application& application = ui::Application::Instance();
     application.SetMessageBoxHook([&](const ui::Form* owner, std::u16string_view text,
@@ -35,7 +35,7 @@ TEST(RunUpdateWindow, ARefusedUserGetsOneInformationBoxAndNeverSeesTheWindow) {
         seen.windowExists = FindWindowW(L"THXUpdateForm", nullptr) != nullptr;
         return ui::mb::IdOk;
     });
-    RunUpdateWindow([] { return false; });
+    RunInPlace([] { return false; });
     application.SetMessageBoxHook(nullptr);
 
     EXPECT_EQ(seen.count, 1);
@@ -51,7 +51,7 @@ TEST(RunUpdateWindow, ARefusedUserGetsOneInformationBoxAndNeverSeesTheWindow) {
 
 // The same with the system's own box: it stays up until answered, has no owner and only
 // an OK button, and no update window exists meanwhile.
-TEST(RunUpdateWindow, TheRefusalBoxWaitsForOkWithoutOwner) {
+TEST(RunInPlace, TheRefusalBoxWaitsForOkWithoutOwner) {
     struct {
         bool found = false;
         HWND owner = reinterpret_cast<HWND>(1);
@@ -84,7 +84,7 @@ TEST(RunUpdateWindow, TheRefusalBoxWaitsForOkWithoutOwner) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     });
-    RunUpdateWindow([] { return false; });
+    RunInPlace([] { return false; });
     answerer.join();
     ASSERT_TRUE(seen.found) << "the box closed by itself or never showed";
     EXPECT_EQ(seen.owner, nullptr);

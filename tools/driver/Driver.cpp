@@ -1,4 +1,4 @@
-#include "tests/e2e/Driver.h"
+#include "tools/driver/Driver.h"
 
 #include "base/TextCodecs.h"
 
@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-namespace hx::e2e {
+namespace hx::driver {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -451,4 +451,4 @@ void Session::KillLeftovers() {
     });
 }
 
-} // namespace hx::e2e
+} // namespace hx::driver

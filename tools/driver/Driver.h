@@ -1,8 +1,9 @@
-// Drives the real HexaplaneUpdate.exe from a test program running under Wine: installs
-// it into a fresh folder, starts it, finds its windows and message boxes, reads and
-// presses their controls, and cleans up every process and file it leaves behind.
+// Drives the real HexaplaneUpdate.exe from another program running under Wine (the
+// end-to-end tests and the demo): installs it into a fresh folder, starts it, finds its
+// windows and message boxes, reads and presses their controls, and cleans up every process
+// and file it leaves behind.
 //
-// A test holds one Session; everything else is free functions over window handles, so a
+// A caller holds one Session; everything else is free functions over window handles, so a
 // test of the whole update flow can mix them freely.
 #pragma once
 
@@ -16,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hx::e2e {
+namespace hx::driver {
 
 using namespace std::chrono_literals;
 using Duration = std::chrono::milliseconds;
@@ -142,4 +143,4 @@ private:
     win::UniqueHandle job_;
 };
 
-} // namespace hx::e2e
+} // namespace hx::driver

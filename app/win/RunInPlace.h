@@ -8,6 +8,6 @@ namespace hx::app {
 
 // The membership test is a parameter so the refusal can be exercised where every user is
 // an administrator.
-void RunUpdateWindow(bool (*isAdministrator)() = IsAdministrator);
+void RunInPlace(bool (*isAdministrator)() = IsAdministrator);
 
 } // namespace hx::app
