@@ -1,12 +1,13 @@
 MAKEFLAGS += --no-print-directory
 # Entry points: `make test` (everything CI checks) and `make demo` (a whole update under Wine).
-# The CMake presets native, fuzz, win32 and win64 build into build/<preset>/.
+# The CMake presets native (clang, sanitizers, the fuzz targets), win32 and win64 build into
+# build/<preset>/.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 TEST_HOST ?= 127.0.0.1:18080
 FUZZ_SECONDS ?= 10
 
-.PHONY: all deps check-packages check-layers check-format native fuzz win32 win64 test test-native test-fuzz test-windows check-imports demo demo-tampered fuzz-long clean format
+.PHONY: all deps check-packages check-layers check-format native win32 win64 test test-native test-fuzz test-windows check-imports demo demo-tampered readme-picture fuzz-long clean format
 
 all: native win32 win64
 
@@ -24,38 +25,28 @@ check-layers:
 build/%/CMakeCache.txt:
 	cmake --preset $* $(if $(filter native win64,$*),-DHEXAPLANE_UPDATE_HOST=$(TEST_HOST)) >/dev/null
 
-native fuzz win32 win64: %: deps build/%/CMakeCache.txt
+native win32 win64: %: deps build/%/CMakeCache.txt
 	cmake --build build/$@ -j $(JOBS)
 
+# Everything CI checks; scripts/run-tests runs the steps below in the order that ends
+# soonest (the Windows tests beside the native work) and prints each phase's time.
 test: deps
-	@rm -f build/test-summary
-	$(MAKE) check-packages
-	$(MAKE) check-layers
-	$(MAKE) check-format
-	$(MAKE) native
-	$(MAKE) test-native
-	$(MAKE) fuzz
-	$(MAKE) test-fuzz
-	$(MAKE) win32
-	$(MAKE) win64
-	$(MAKE) check-imports
-	$(MAKE) test-windows
-	@scripts/test-summary build/test-summary
+	@scripts/run-tests
 
 test-native:
 	scripts/run-ctest native build/native -j $(JOBS)
 
 test-fuzz:
-	scripts/run-fuzzers build/fuzz tests/fuzz/corpus $(FUZZ_SECONDS)
+	scripts/run-fuzzers build/native tests/fuzz/corpus $(FUZZ_SECONDS) $(JOBS)
 
 test-windows:
-	scripts/wine-session scripts/run-ctest win64 build/win64
+	HX_XVFB=1 scripts/wine-session scripts/run-ctest win64 build/win64 -j $(JOBS)
 
 check-imports:
 	scripts/check-imports build/win32/HexaplaneUpdate.exe build/win64/HexaplaneUpdate.exe
 
-fuzz-long: fuzz
-	scripts/run-fuzzers build/fuzz tests/fuzz/corpus 600
+fuzz-long: native
+	scripts/run-fuzzers build/native tests/fuzz/corpus 600 $(JOBS)
 
 demo: deps native win64
 	scripts/demo
@@ -64,6 +55,12 @@ demo: deps native win64
 # refuses it and ends at the manual-update prompt.
 demo-tampered: deps native win64
 	scripts/demo --tampered
+
+# The README's picture of the whole update (docs/update.png), refreshed from the demo when the
+# window changes.
+readme-picture: demo
+	cp build/demo/update.png docs/update.png
+	@echo "docs/update.png refreshed from build/demo/update.png; commit it with the change"
 
 # One style, settled in .clang-format (braces on every body need clang-format 15).
 format:

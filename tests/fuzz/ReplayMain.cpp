@@ -1,5 +1,5 @@
 // Replays a fuzz corpus through a fuzz target's entry point, without libFuzzer.
-// Used where libFuzzer is not available (g++ and the Windows builds).
+// Used where libFuzzer is not available (the Windows builds).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
