@@ -1,11 +1,15 @@
 // Drives the demo's update under Wine the way a person would, and asks for a screenshot at
-// each step: it prints "shot <name>" and waits until <ack folder>\<name>.done exists (the
-// demo script takes the picture and creates that file). Modes:
+// each step: it prints "shot <name> <left> <top> <width> <height>" (the update window's
+// rectangle on the desktop) and waits until <ack folder>\<name>.done exists (the demo script
+// takes the picture and creates that file). What the end shows no window for, it prints as
+// "fact <name> <text>" lines: the installer's command line and exit code, the updater's exit
+// code. Modes:
 //   demo-driver auto <ack folder> [refused]
 //                                   press Update, answer Yes, follow the update to its end;
 //                                   with "refused" the installer must not start, and the
 //                                   manual-update prompt that comes instead is declined
 //   demo-driver watch               wait until a person has finished with the update window
+#include "base/TextCodecs.h"
 #include "tools/driver/Driver.h"
 
 #include <tlhelp32.h>
@@ -29,9 +33,18 @@ void Say(const char* text) {
     std::fflush(stdout);
 }
 
+// The update window's rectangle on the desktop, kept from the last time it was seen: the
+// end's picture has no window, but shows the same place.
+RECT lastWindow{0, 0, 0, 0};
+
 // Asks for a screenshot of the screen as it is now, and waits until it has been taken.
-bool Shot(const char* name) {
-    std::printf("shot %s\n", name);
+bool Shot(const char* name, HWND window) {
+    RECT r{};
+    if (window != nullptr && GetWindowRect(window, &r)) {
+        lastWindow = r;
+    }
+    std::printf("shot %s %ld %ld %ld %ld\n", name, lastWindow.left, lastWindow.top,
+                lastWindow.right - lastWindow.left, lastWindow.bottom - lastWindow.top);
     std::fflush(stdout);
     const std::wstring wide(name, name + std::char_traits<char>::length(name));
     const std::wstring done = ackFolder + L"\\" + wide + L".done";
@@ -44,8 +57,29 @@ bool Shot(const char* name) {
     return false;
 }
 
-// The running installer: a downloaded file named update<sum>Hexaplane.exe.
-bool InstallerRunning() {
+void Fact(const char* name, const std::wstring& text) {
+    const std::u16string utf16(text.begin(), text.end());
+    std::printf("fact %s %s\n", name, hx::EncodeUtf8(utf16).c_str());
+    std::fflush(stdout);
+}
+
+// A process watched until it ends, for its exit code.
+hx::win::UniqueHandle Watch(DWORD processId) {
+    return hx::win::UniqueHandle(
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+}
+
+std::wstring ExitCodeText(const hx::win::UniqueHandle& process) {
+    DWORD code = STILL_ACTIVE;
+    if (!process || WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.get(), &code)) {
+        return L"unknown";
+    }
+    return std::to_wstring(code);
+}
+
+// The running installer: a downloaded file named update<sum>Hexaplane.exe; 0 when none runs.
+DWORD RunningInstaller() {
     hx::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
@@ -53,10 +87,14 @@ bool InstallerRunning() {
          more = Process32NextW(snapshot.get(), &entry)) {
         const std::wstring_view name(entry.szExeFile);
         if (name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe")) {
-            return true;
+            return entry.th32ProcessID;
         }
     }
-    return false;
+    return 0;
+}
+
+bool InstallerRunning() {
+    return RunningInstaller() != 0;
 }
 
 template <class Predicate> bool Within(Duration timeout, Predicate done) {
@@ -86,19 +124,23 @@ int Fail(const char* what) {
 }
 
 // The installer runs; a prompt after it (restart or manual update) is declined.
-int FollowInstall() {
-    if (!Within(kStepTimeout, InstallerRunning)) {
+int FollowInstall(HWND window) {
+    DWORD installer = 0;
+    if (!Within(kStepTimeout, [&] { return (installer = RunningInstaller()) != 0; })) {
         return Fail("the installer did not start");
     }
+    const hx::win::UniqueHandle process = Watch(installer);
+    Fact("installer", ProcessCommandLine(installer).value_or(L"unknown"));
     std::this_thread::sleep_for(700ms);
-    Shot("4-install");
+    Shot("4-install", window);
     const bool ended = Within(kStepTimeout, [&] {
         if (auto prompt = WaitForMessageBox(0ms)) {
-            Shot("4-prompt");
+            Shot("4-prompt", window);
             Answer(*prompt, IDNO);
         }
         return TopLevelWindows(kUpdateForm).empty();
     });
+    Fact("installer-exit", ExitCodeText(process));
     return ended ? 0 : Fail("the update window did not go away");
 }
 
@@ -112,7 +154,7 @@ int FollowRefusal(HWND window) {
         return Fail("the installer runs");
     }
     std::this_thread::sleep_for(300ms);
-    Shot("4-refused");
+    Shot("4-refused", window);
     Say("demo: the installer was refused; answering No to the manual update");
     Answer(*prompt, IDNO);
     const bool ended = Within(kStepTimeout, [] { return TopLevelWindows(kUpdateForm).empty(); });
@@ -124,8 +166,9 @@ int RunAutomatically(bool refused) {
     if (!window) {
         return Fail("the update window did not appear");
     }
+    const hx::win::UniqueHandle updater = Watch(WindowProcess(window));
     std::this_thread::sleep_for(1s); // let it paint
-    Shot("1-idle");
+    Shot("1-idle", window);
 
     const auto update = FindControlByText(window, L"&Update");
     if (!update) {
@@ -138,7 +181,7 @@ int RunAutomatically(bool refused) {
         return Fail("no answer from the update check");
     }
     std::this_thread::sleep_for(300ms);
-    Shot("2-offer");
+    Shot("2-offer", window);
     if (std::find(box->buttons.begin(), box->buttons.end(), IDYES) == box->buttons.end()) {
         Answer(*box, IDOK);
         return Fail("the server offered no update (is it running on 127.0.0.1:18080?)");
@@ -159,13 +202,14 @@ int RunAutomatically(bool refused) {
     if (!moving) {
         return Fail("the download did not get going");
     }
-    Shot("3-download");
+    Shot("3-download", window);
 
-    if (const int failed = refused ? FollowRefusal(window) : FollowInstall()) {
+    if (const int failed = refused ? FollowRefusal(window) : FollowInstall(window)) {
         return failed;
     }
+    Fact("updater-exit", ExitCodeText(updater));
     std::this_thread::sleep_for(700ms);
-    Shot("5-end");
+    Shot("5-end", nullptr);
     Say(refused ? "demo: the update ended without running the installer"
                 : "demo: the update is complete");
     return 0;
