@@ -140,7 +140,8 @@ TEST(HttpLimits, OurOwnTimeIsNotTheServers) {
     // The whole body waits in the socket, but every block's handler takes longer than the
     // read limit (a modal loop, a slow disk).
     const std::string body(4 * kBodyBlockSize + 10, 'b');
-    ScriptedServer server({Reply(test::Response200(body)), Reply(test::Response200("after"))});
+    ScriptedServer server({{WaitRequest(), Send(test::Response200(body)), WaitRequest(), Pause(100),
+                            Send(test::Response200("after"))}});
     auto client = QuickClient();
     client->OnWork = [](THttpClient&, TWorkMode, std::int64_t) {
         std::this_thread::sleep_for(600ms);
