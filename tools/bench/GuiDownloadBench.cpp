@@ -6,8 +6,6 @@
 // check with an update and serves the installer; the installer stand-in ends at once.
 #include "tools/driver/Driver.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -20,21 +18,6 @@ using namespace hx::driver;
 using Clock = std::chrono::steady_clock;
 
 constexpr Duration kStepTimeout = 120s;
-
-// A downloaded installer (update<sum>Hexaplane.exe) is running.
-bool InstallerRunning() {
-    hx::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        const std::wstring_view name(entry.szExeFile);
-        if (name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe")) {
-            return true;
-        }
-    }
-    return false;
-}
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -57,7 +40,7 @@ double TimeWindow() {
     }
     const auto start = Clock::now();
     Answer(*offer, IDYES);
-    while (!InstallerRunning()) {
+    while (!DownloadedInstallerRunning()) {
         if (Clock::now() - start > kStepTimeout) {
             return -1;
         }

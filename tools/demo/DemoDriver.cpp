@@ -8,8 +8,6 @@
 //   demo-driver watch               wait until a person has finished with the update window
 #include "tools/driver/Driver.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -44,21 +42,6 @@ bool Shot(const char* name) {
     return false;
 }
 
-// The running installer: a downloaded file named update<sum>Hexaplane.exe.
-bool InstallerRunning() {
-    hx::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        const std::wstring_view name(entry.szExeFile);
-        if (name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe")) {
-            return true;
-        }
-    }
-    return false;
-}
-
 template <class Predicate> bool Within(Duration timeout, Predicate done) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
@@ -87,7 +70,7 @@ int Fail(const char* what) {
 
 // The installer runs; a prompt after it (restart or manual update) is declined.
 int FollowInstall() {
-    if (!Within(kStepTimeout, InstallerRunning)) {
+    if (!Within(kStepTimeout, DownloadedInstallerRunning)) {
         return Fail("the installer did not start");
     }
     std::this_thread::sleep_for(700ms);
@@ -108,7 +91,7 @@ int FollowRefusal(HWND window) {
     if (!prompt) {
         return Fail("no prompt after the download");
     }
-    if (InstallerRunning()) {
+    if (DownloadedInstallerRunning()) {
         return Fail("the installer runs");
     }
     std::this_thread::sleep_for(300ms);

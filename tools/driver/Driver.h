@@ -61,6 +61,8 @@ struct ProcessEntry {
 };
 // Running processes whose executable file name is `exeName` (letter case ignored).
 std::vector<ProcessEntry> ProcessesNamed(std::wstring_view exeName);
+// A downloaded installer (update<sum>Hexaplane.exe) is running.
+bool DownloadedInstallerRunning();
 
 // --- Windows and controls -------------------------------------------------------------
 
