@@ -32,11 +32,6 @@ constexpr bool StartsWithNoCase(std::u16string_view text, std::u16string_view pr
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
-constexpr bool EndsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
-    return text.size() >= suffix.size() &&
-           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 // Position of the first occurrence of needle at or after `from`, or npos.
 constexpr std::size_t FindNoCase(std::u16string_view text, std::u16string_view needle,
                                  std::size_t from = 0) {

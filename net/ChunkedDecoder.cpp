@@ -95,14 +95,4 @@ void ChunkedDecoder::TakeTrailerLine(const std::u16string& line) {
     }
 }
 
-void ChunkedDecoder::ConnectionEnded() {
-    if (state_ != State::Done) {
-        state_ = State::Failed;
-    }
-}
-
-void ChunkedDecoder::Reset() {
-    *this = ChunkedDecoder();
-}
-
 } // namespace hx::net

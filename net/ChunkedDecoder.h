@@ -29,7 +29,8 @@ inline constexpr size_t kMaxChunkSizeLine = kMaxHeadLine;
 //   Done     - the body has ended; further bytes are not consumed (they belong to the
 //              next response on the connection);
 //   Failed   - sticky: a line too long, a size that is not a hex number or beyond the
-//              caps, too many trailers, or the connection ended before Done.
+//              caps, or too many trailers.
+// The end of the connection before Done is the reader's business: it fails the body there.
 class ChunkedDecoder {
 public:
     enum class State { SizeLine, Data, DataEnd, Trailer, Done, Failed };
@@ -37,14 +38,11 @@ public:
     // Appends the data of the chunks in `in` to dataOut and returns the bytes consumed
     // (framing included). Consumes nothing once Done or Failed.
     size_t Feed(std::span<const uint8_t> in, std::vector<uint8_t>& dataOut);
-    // The connection ended: a failure unless Done.
-    void ConnectionEnded();
 
     bool done() const { return state_ == State::Done; }
     bool failed() const { return state_ == State::Failed; }
     State state() const { return state_; }
     const HeaderList& trailers() const { return trailers_; }
-    void Reset();
 
 private:
     void TakeSizeLine(std::u16string_view line);

@@ -1,5 +1,8 @@
 // The byte stream the HTTP client talks over: one TCP connection at a time (net/Socket.h)
-// or, in tests and fuzzing, a scripted one. Every wait is bounded by the caller's limit.
+// or, in tests and fuzzing, a scripted one. Every wait is bounded by the caller's limit, and
+// a limit only runs out against the server: before a wait reports a time-out it looks once
+// more at what is waiting, so time the calling thread spent elsewhere (in its message
+// handler, say) never costs data that has already arrived.
 #pragma once
 
 #include <cstddef>
@@ -40,12 +43,15 @@ public:
     virtual ~Connection() = default;
 
     // Resolves `host` (ASCII name or dotted IPv4) to IPv4 addresses and connects to the first
-    // one only, waiting at most `timeoutMs`. Closes any connection held before.
+    // one only, resolution and connection together within `timeoutMs`. Closes any connection
+    // held before.
     virtual ConnectStatus Connect(const std::string& host, const std::string& port,
                                   int timeoutMs) = 0;
     // Sends every byte, in as few writes as the system allows.
     virtual SocketStatus SendAll(std::span<const std::uint8_t> data) = 0;
-    // Receives up to buffer.size() bytes, waiting at most `timeoutMs` for the first of them.
+    // Receives up to buffer.size() bytes: what is waiting at once, else the first bytes to
+    // come within `timeoutMs`. With 0 it only looks. Never blocks beyond the limit, whatever
+    // the server sends (urgent data is not data to read).
     virtual ReceiveResult Receive(std::span<std::uint8_t> buffer, int timeoutMs) = 0;
     // Waits at most `timeoutMs` until something can be received (data or the connection's
     // end). False on time-out or when no connection is open.
@@ -59,7 +65,8 @@ public:
     // While a call waits, whenever the calling thread has window messages, `onMessages`
     // runs (it processes them, so a window stays responsive); it may close the connection,
     // which ends the wait as the connection's end. Only where there are window messages
-    // (Windows); elsewhere a wait is for the connection alone. Empty: no messages are
+    // (Windows); elsewhere a wait is for the connection alone. The handler runs during name
+    // resolution too, and closing there gives the connect up. Empty: no messages are
     // processed while waiting.
     virtual void SetMessageHandler(std::function<void()> onMessages) = 0;
 };

@@ -1,7 +1,6 @@
 #include "net/HttpClient.h"
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
 
 #include "base/Guard.h"
@@ -11,6 +10,16 @@
 #include "net/Text.h"
 
 namespace hx::net {
+
+namespace {
+
+// The smaller of a size in memory and a 64-bit count, as a size in memory: counts of a body
+// are 64-bit on every build, so a body of 4 GiB or more is never cut at 32 bits.
+std::size_t Smaller(std::size_t size, std::uint64_t count) {
+    return count < size ? static_cast<std::size_t>(count) : size;
+}
+
+} // namespace
 
 // Where the bytes of a body go. Take may refuse (a full disk, a cap), which fails the request.
 class THttpClient::Sink {
@@ -91,7 +100,7 @@ private:
 // Bodies read only to be dropped (redirects), or kept in part as a failure's text.
 class THttpClient::DiscardSink final : public Sink {
 public:
-    explicit DiscardSink(std::size_t keep = 0) : keep_(keep) {}
+    explicit DiscardSink(std::int64_t keep = 0) : keep_(static_cast<std::size_t>(keep)) {}
     FailureKind Take(std::span<const std::uint8_t> in) override {
         const std::size_t room = keep_ - std::min(keep_, bytes.size());
         bytes.insert(bytes.end(), in.begin(), in.begin() + std::min(room, in.size()));
@@ -113,7 +122,7 @@ public:
     // Nothing more belongs to the body (it ended, or its framing failed).
     virtual bool done() const = 0;
     // At most this many more bytes belong to the body: a receive never asks for more.
-    virtual std::size_t wanted() const { return std::numeric_limits<std::size_t>::max(); }
+    virtual std::uint64_t wanted() const { return std::numeric_limits<std::uint64_t>::max(); }
     // The outcome once done().
     virtual BodyOutcome Finished() { return {FailureKind::None, true}; }
     // The outcome when the connection ended first: `orderly` for the server's close, not
@@ -125,17 +134,13 @@ class THttpClient::LengthFraming final : public Framing {
 public:
     explicit LengthFraming(std::int64_t length) : remaining_(length) {}
     std::size_t Take(std::span<const std::uint8_t> in, std::vector<std::uint8_t>& data) override {
-        const std::size_t n = std::min(in.size(), wanted());
+        const std::size_t n = Smaller(in.size(), wanted());
         data.insert(data.end(), in.begin(), in.begin() + n);
         remaining_ -= static_cast<std::int64_t>(n);
         return n;
     }
     bool done() const override { return remaining_ == 0; }
-    std::size_t wanted() const override {
-        return static_cast<std::uint64_t>(remaining_) > std::numeric_limits<std::size_t>::max()
-                   ? std::numeric_limits<std::size_t>::max()
-                   : static_cast<std::size_t>(remaining_);
-    }
+    std::uint64_t wanted() const override { return static_cast<std::uint64_t>(remaining_); }
     // Cut short: what came is kept, but it is not the whole body.
     BodyOutcome Ended(bool) override { return {FailureKind::None, false}; }
 
@@ -204,12 +209,6 @@ FailureKind StatusFailure(SocketStatus status) {
     return status == SocketStatus::TimedOut ? FailureKind::TimedOut : FailureKind::Network;
 }
 
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 const char* FailureKindName(FailureKind kind) {
@@ -264,7 +263,7 @@ std::string BuildRequestHead(const Url& url, std::u16string_view accept,
 
 THttpClient::THttpClient(std::unique_ptr<Connection> connection)
     : connection_(connection ? std::move(connection) : std::make_unique<Socket>()),
-      buffer_(kBodyBlockSize) {
+      buffer_(kReceiveSize) {
     block_.reserve(kBodyBlockSize);
 }
 
@@ -299,14 +298,14 @@ bool THttpClient::Get(std::u16string_view url, OutputStream& responseContent) {
 }
 
 THttpClient::Deadline THttpClient::Deadline::In(int ms) {
-    return {NowMs() + ms, false};
+    return {SteadyNowMs() + ms, false};
 }
 
 int THttpClient::Deadline::RemainingMs() const {
     if (none) {
         return std::numeric_limits<int>::max();
     }
-    const std::int64_t left = atMs - NowMs();
+    const std::int64_t left = atMs - SteadyNowMs();
     return left <= 0 ? 0 : static_cast<int>(std::min<std::int64_t>(left, INT32_MAX));
 }
 
@@ -503,10 +502,10 @@ FailureKind THttpClient::ReadHead(const Url& url, Deadline deadline) {
                 }
                 continue;
             }
+            // Past the deadline this only looks: a head that came meanwhile still counts.
+            // A head is read a block at a time, so the part of the body that comes with it
+            // is at most one block.
             const int timeout = WaitMs(deadline.RemainingMs());
-            if (timeout == 0) {
-                return FailureKind::TimedOut; // the head did not arrive whole in time
-            }
             const ReceiveResult r = buffer_.Receive(*connection_, kBodyBlockSize, timeout);
             if (aborted_) {
                 return FailureKind::ConnectionEnded; // given up by Disconnect while waiting
@@ -583,23 +582,26 @@ THttpClient::BodyOutcome THttpClient::ReadBody(Sink& sink, BodyUse use) {
 }
 
 // First the part that came with the head, then blocks of kBodyBlockSize bytes taken from
-// the connection, each delivered and counted whole, until the framing says the body ended
-// or the connection does. A body that stalls (fewer than MinBodyBytesPerWindow bytes in a
-// window of ReadTimeoutMs) fails as a time-out; a redirect or failure body is read only up
-// to its caps, and then the connection is dropped instead.
+// the connection (received several blocks at a time), each delivered and counted whole,
+// until the framing says the body ended or the connection does. A body that stalls (fewer
+// than MinBodyBytesPerWindow bytes in a window of ReadTimeoutMs) fails as a time-out; a
+// redirect or failure body is read only up to its caps in bytes and time, and then the
+// connection is dropped instead. Past any limit a receive only looks, so data that came
+// while we were busy elsewhere still counts.
 THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing, BodyUse use) {
-    const std::size_t cap = use == BodyUse::Redirect      ? kMaxRedirectBody
-                            : use == BodyUse::FailureText ? kMaxFailureBody
-                                                          : std::numeric_limits<std::size_t>::max();
+    const std::uint64_t cap = use == BodyUse::Redirect ? kMaxRedirectBody
+                              : use == BodyUse::FailureText
+                                  ? kMaxFailureBody
+                                  : std::numeric_limits<std::uint64_t>::max();
     const int code = head_.statusCode();
-    const Deadline until = use != BodyUse::Deliver && code >= 300 && code < 400
-                               ? Deadline::In(RedirectBodyWaitMs)
-                               : Deadline{};
-    std::size_t taken = 0;
+    const Deadline until = use == BodyUse::Deliver     ? Deadline{}
+                           : code >= 300 && code < 400 ? Deadline::In(RedirectBodyWaitMs)
+                                                       : Deadline::In(FailureBodyWaitMs);
+    std::uint64_t taken = 0;
     if (!buffer_.empty()) {
         block_.clear();
         const auto pending = buffer_.Pending();
-        const std::size_t used = framing.Take(pending.first(std::min(pending.size(), cap)), block_);
+        const std::size_t used = framing.Take(pending.first(Smaller(pending.size(), cap)), block_);
         buffer_.Consume(used);
         taken += used;
         if (const FailureKind f = Deliver(sink, block_, static_cast<std::int64_t>(used));
@@ -608,7 +610,7 @@ THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing, B
         }
     }
     Deadline window = Deadline::In(ReadTimeoutMs);
-    std::size_t windowBytes = 0;
+    std::int64_t windowBytes = 0;
     SocketStatus status = SocketStatus::Ok;
     while (!framing.done() && taken < cap && status == SocketStatus::Ok) {
         block_.clear();
@@ -620,26 +622,22 @@ THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing, B
                     break;
                 }
                 const int timeout = WaitMs(std::min(window.RemainingMs(), until.RemainingMs()));
-                if (timeout == 0) {
-                    status = SocketStatus::TimedOut;
-                    break;
-                }
                 const std::size_t limit =
-                    std::min({kBodyBlockSize - counted, framing.wanted(), cap - taken - counted});
+                    Smaller(kReceiveSize, std::min(framing.wanted(), cap - taken - counted));
                 const ReceiveResult r = buffer_.Receive(*connection_, limit, timeout);
                 status = r.status;
                 if (status != SocketStatus::Ok) {
                     peerEnded_ = peerEnded_ || (!aborted_ && status != SocketStatus::TimedOut);
                     break;
                 }
-                windowBytes += r.count;
+                windowBytes += static_cast<std::int64_t>(r.count);
                 if (windowBytes >= MinBodyBytesPerWindow) {
                     window = Deadline::In(ReadTimeoutMs);
                     windowBytes = 0;
                 }
             }
             const auto pending = buffer_.Pending();
-            const std::size_t room = std::min(kBodyBlockSize - counted, cap - taken - counted);
+            const std::size_t room = Smaller(kBodyBlockSize - counted, cap - taken - counted);
             const std::size_t used =
                 framing.Take(pending.first(std::min(pending.size(), room)), block_);
             buffer_.Consume(used);
@@ -661,6 +659,9 @@ THttpClient::BodyOutcome THttpClient::ReadFramed(Sink& sink, Framing& framing, B
     }
     if (status != SocketStatus::Ok) {
         return {StatusFailure(status), false};
+    }
+    if (!framing.done()) {
+        return {FailureKind::None, false}; // never call a body whole that has not ended
     }
     const BodyOutcome outcome = framing.Finished();
     // Only a body read exactly to its end leaves the connection fit for another request.

@@ -23,7 +23,8 @@
 
 namespace hx::net {
 
-// A connect attempt that takes longer than this fails: the window must not hang for good.
+// A connect attempt (name resolution included) that takes longer than this fails: the
+// window must not hang for good.
 inline constexpr int kConnectTimeoutMs = 15000;
 // A response head must arrive whole this soon after its request was sent.
 inline constexpr int kHeadTimeoutMs = 30000;
@@ -31,20 +32,32 @@ inline constexpr int kHeadTimeoutMs = 30000;
 // less) in every window of this length, or it fails as a time-out: a server that stalls or
 // drips must not keep us reading for hours. No single read waits longer either.
 inline constexpr int kReadTimeoutMs = 30000;
-inline constexpr std::size_t kMinBodyBytesPerWindow = 1024;
+inline constexpr std::int64_t kMinBodyBytesPerWindow = 1024;
+// Every limit measures the server's time only: before one declares a time-out, the data
+// already waiting is taken, so time spent in our own handlers (a modal loop, a slow disk)
+// never fails a healthy transfer.
+//
 // How long a redirect body may take to start arriving before it is skipped unread, and to
 // arrive whole before the connection is dropped instead (it is thrown away anyway).
 inline constexpr int kRedirectBodyWaitMs = 5000;
+// How long a failure body is read after its start before the connection is dropped: it is
+// kept only as the failure's text, which nobody reads, so a trickling error page must not
+// keep a download busy.
+inline constexpr int kFailureBodyWaitMs = 5000;
 // Bytes taken from the connection and written per step; also the progress granularity.
 inline constexpr std::size_t kBodyBlockSize = 32768;
+// Bytes asked of the connection in one receive while a body streams in: several blocks at
+// once, so a fast transfer costs few system calls; the blocks above stay as they are.
+inline constexpr std::size_t kReceiveSize = 8 * kBodyBlockSize;
 // A text body beyond this fails: the update answer is a short page, and its decoded
 // UTF-16 copy doubles it.
 inline constexpr std::int64_t kMaxTextBody = 8 * 1024 * 1024;
 // Only this much of a failure body is read and kept as the failure's text; then the
 // connection is dropped, so an endless error page can neither fill memory nor keep us
-// reading. A redirect body is read no further either.
-inline constexpr std::size_t kMaxFailureBody = 1024 * 1024;
-inline constexpr std::size_t kMaxRedirectBody = kMaxFailureBody;
+// reading. A redirect body is read no further either. Body counts and caps are 64-bit on
+// every build.
+inline constexpr std::int64_t kMaxFailureBody = 1024 * 1024;
+inline constexpr std::int64_t kMaxRedirectBody = kMaxFailureBody;
 // 100 heads in a row beyond this fail the request: a server must not keep us reading
 // interim heads forever.
 inline constexpr int kMaxInterimHeads = 32;
@@ -116,8 +129,9 @@ public:
     int ConnectTimeoutMs = kConnectTimeoutMs;
     int HeadTimeoutMs = kHeadTimeoutMs;
     int ReadTimeoutMs = kReadTimeoutMs;
-    std::size_t MinBodyBytesPerWindow = kMinBodyBytesPerWindow;
+    std::int64_t MinBodyBytesPerWindow = kMinBodyBytesPerWindow;
     int RedirectBodyWaitMs = kRedirectBodyWaitMs;
+    int FailureBodyWaitMs = kFailureBodyWaitMs;
     // The whole Get ends within this, whatever the server does (0: no such limit).
     int TotalTimeoutMs = 0;
 

@@ -64,10 +64,35 @@ std::optional<Header> ParseHeaderLine(std::u16string_view line) {
                   std::u16string(TrimBlanks(line.substr(colon + 1)))};
 }
 
+namespace {
+
+// The members of every Content-Length field, trimmed: a field holding a comma-separated list
+// counts as that many fields. Empty members are no values (a list may hold them).
+std::vector<std::u16string> LengthMembers(const HeaderList& headers) {
+    std::vector<std::u16string> members;
+    for (const std::u16string& value : headers.All(u"Content-Length")) {
+        std::u16string_view rest = value;
+        for (;;) {
+            const size_t comma = rest.find(u',');
+            const std::u16string_view member = TrimBlanks(rest.substr(0, comma));
+            if (!member.empty()) {
+                members.emplace_back(member);
+            }
+            if (comma == rest.npos) {
+                break;
+            }
+            rest.remove_prefix(comma + 1);
+        }
+    }
+    return members;
+}
+
+} // namespace
+
 bool ContentLengthsConflict(const HeaderList& headers) {
-    const std::vector<std::u16string> values = headers.All(u"Content-Length");
-    for (const std::u16string& value : values) {
-        if (TrimBlanks(value) != TrimBlanks(values.front())) {
+    const std::vector<std::u16string> members = LengthMembers(headers);
+    for (const std::u16string& member : members) {
+        if (member != members.front()) {
             return true;
         }
     }
@@ -75,16 +100,12 @@ bool ContentLengthsConflict(const HeaderList& headers) {
 }
 
 std::optional<int64_t> ContentLength(const HeaderList& headers) {
-    const std::u16string* value = headers.Find(u"Content-Length");
-    if (!value) {
-        return std::nullopt;
-    }
-    std::u16string_view text = TrimBlanks(*value);
-    if (text.empty()) {
+    const std::vector<std::u16string> members = LengthMembers(headers);
+    if (members.empty()) {
         return std::nullopt;
     }
     int64_t length = 0;
-    for (char16_t c : text) {
+    for (char16_t c : members.front()) {
         if (c < u'0' || c > u'9') {
             return std::nullopt;
         }
@@ -140,12 +161,6 @@ LineReader::Status LineReader::Take(std::span<const uint8_t> in, size_t& pos, si
         }
     }
     return Status::NeedMore;
-}
-
-void LineReader::Reset() {
-    raw_.clear();
-    line_.clear();
-    complete_ = false;
 }
 
 size_t HeadReader::Feed(std::span<const uint8_t> bytes) {

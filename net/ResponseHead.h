@@ -50,10 +50,12 @@ int ParseStatusCode(std::u16string_view statusLine);
 // nullopt for a line without ':'.
 std::optional<Header> ParseHeaderLine(std::u16string_view line);
 
-// Content-Length as a non-negative number; nullopt when missing or not a number.
+// Content-Length as a non-negative number; nullopt when missing or not a number. A field
+// may hold a comma-separated list: members that all say the same ("3, 3") are that length.
 std::optional<int64_t> ContentLength(const HeaderList& headers);
-// Two Content-Length headers that say different things (identical repeats are fine): the
-// body's end cannot be told, and taking either would cut or run over the data.
+// Content-Length members that say different things, on two lines or in one list ("5, 7"):
+// the body's end cannot be told, and taking either would cut or run over the data.
+// Identical repeats are fine.
 bool ContentLengthsConflict(const HeaderList& headers);
 // Some Transfer-Encoding contains "chunked", letter case ignored.
 bool IsChunked(const HeaderList& headers);
@@ -71,9 +73,6 @@ public:
     Status Take(std::span<const uint8_t> in, size_t& pos, size_t maxLine = kMaxHeadLine);
     // The completed line; valid until the next Take.
     const std::u16string& line() const { return line_; }
-    // Bytes of an unfinished line are held.
-    bool partial() const { return !raw_.empty(); }
-    void Reset();
 
 private:
     std::string raw_;

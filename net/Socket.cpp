@@ -2,9 +2,18 @@
 // net/posix/ and net/win/.
 #include "net/Socket.h"
 
+#include <chrono>
 #include <utility>
 
 namespace hx::net {
+
+std::int64_t SteadyNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+Socket::Socket(Lookup lookup) : lookup_(std::move(lookup)) {}
 
 Socket::~Socket() {
     Close();

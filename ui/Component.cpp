@@ -16,12 +16,6 @@ Kind BaseKind(Kind kind) {
         return Kind::Component;
     case Kind::ApplicationEvents:
         return Kind::NonVisual;
-    case Kind::LinkLabel:
-        return Kind::Label;
-    case Kind::CheckBox:
-        return Kind::Button;
-    case Kind::PasswordEdit:
-        return Kind::Edit;
     case Kind::Form:
     case Kind::Label:
     case Kind::Panel:

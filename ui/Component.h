@@ -23,13 +23,10 @@ enum class Kind : uint8_t {
     Control,           // anything with a box on a parent
     Form,
     Label,
-    LinkLabel, // a label that looks like a link
     Panel,
     Button,
-    CheckBox, // a button with a check mark
     MenuItem,
     Edit, // single-line text entry
-    PasswordEdit,
     Image,
     ProgressBar,
     Bevel,

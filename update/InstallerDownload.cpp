@@ -30,13 +30,13 @@ std::u16string InstallerPath(const InstallerStamp& stamp) {
     return folder.empty() ? std::u16string() : InstallerFileName(folder, stamp);
 }
 
-std::optional<int> ProgressPosition(std::int64_t count, std::int32_t total) {
-    if (total == 0) {
+std::optional<int> ProgressPosition(std::int64_t count, std::int64_t total) {
+    if (total <= 0) {
         return std::nullopt;
     }
-    const auto low = static_cast<std::int32_t>(static_cast<std::uint32_t>(count));
-    // nearbyint rounds in the current mode, which is to nearest with ties to even.
-    const double position = std::nearbyint(double(low) / double(total) * 100.0);
+    // nearbyint rounds in the current mode, which is to nearest with ties to even. Counts up
+    // to 2^53 convert exactly.
+    const double position = std::nearbyint(double(count) / double(total) * 100.0);
     // A count beyond the announced size must not overflow the conversion; the bar would
     // stop at its ends anyway.
     if (position <= 0.0) {
@@ -74,7 +74,7 @@ void Download::DownloadUpdate(std::u16string_view fileName) {
 }
 
 void Download::OnWorkBegin(std::int64_t workCountMax) {
-    total_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(workCountMax));
+    total_ = workCountMax;
 }
 
 std::optional<int> Download::PositionFor(std::int64_t workCount) const {

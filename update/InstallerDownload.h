@@ -33,10 +33,11 @@ std::u16string InstallerFileName(std::u16string_view folder, const InstallerStam
 // since the program has nowhere else it may put the installer.
 std::u16string InstallerPath(const InstallerStamp& stamp);
 
-// The bar position for `count` bytes of `total`: the count's low 32 bits as a signed
-// number, count / total x 100 rounded to the nearest integer with ties to even, kept
-// within the bar's range 0..100. Nothing when no size was announced (total 0).
-std::optional<int> ProgressPosition(std::int64_t count, std::int32_t total);
+// The bar position for `count` bytes of `total`: count / total x 100 rounded to the nearest
+// integer with ties to even, kept within the bar's range 0..100. Both are taken whole, 64
+// bits, so an installer of 2 GiB or more shows a true bar. Nothing when no size was
+// announced (total 0).
+std::optional<int> ProgressPosition(std::int64_t count, std::int64_t total);
 
 // Deletes every entry of `folder` (with its trailing separator) matching "update*.*", as
 // a file, in listing order; an entry that cannot be deleted (a directory, a file in use)
@@ -59,7 +60,7 @@ public:
     // it. Never fails: a failure leaves whatever was written, and the file stays open.
     void DownloadUpdate(std::u16string_view fileName);
 
-    // The transfer's start event: the announced size, low 32 bits as a signed number.
+    // The transfer's start event: the announced size.
     void OnWorkBegin(std::int64_t workCountMax);
     // The progress event: the bar's new position, or nothing to leave it where it is.
     std::optional<int> PositionFor(std::int64_t workCount) const;
@@ -73,14 +74,14 @@ public:
     bool Complete() const { return complete_; }
     // DownloadStream holds a file.
     bool StreamOpen() const { return stream_ != nullptr; }
-    std::int32_t DownloadTotal() const { return total_; }
+    std::int64_t DownloadTotal() const { return total_; }
     bool Running() const { return running_; }
 
 private:
     net::THttpClient& client_;
     std::u16string url_;
     std::unique_ptr<net::FileOutputStream> stream_;
-    std::int32_t total_ = 0;
+    std::int64_t total_ = 0;
     bool running_ = false;
     bool complete_ = false;
 };

@@ -236,8 +236,10 @@ void UpdateForm::HttpGetWaitMessages(net::THttpClient&) {
 void UpdateForm::HttpGetWork(net::THttpClient&, net::TWorkMode, std::int64_t workCount) {
     // The window repaints and its buttons, Close included, respond during the transfer.
     Application::Instance().ProcessMessages();
-    // Nothing when no size was announced: the bar stays where it is.
-    if (const auto position = download_.PositionFor(workCount)) {
+    // Nothing when no size was announced: the bar stays where it is. Most blocks do not
+    // move it, and those cost nothing here.
+    const auto position = download_.PositionFor(workCount);
+    if (position && *position != UpdateProgress.position()) {
         UpdateProgress.SetPosition(*position);
     }
 }

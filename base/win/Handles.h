@@ -61,14 +61,11 @@ using UniqueFile = Unique<HANDLE, CloseHandle, -1>;
 using UniqueFind = Unique<HANDLE, FindClose, -1>;
 using UniqueKey = Unique<HKEY, RegCloseKey, 0>;
 using UniqueFont = Unique<HFONT, DeleteObject, 0>;
-using UniqueBrush = Unique<HBRUSH, DeleteObject, 0>;
 using UniqueBitmap = Unique<HBITMAP, DeleteObject, 0>;
-using UniqueIcon = Unique<HICON, DestroyIcon, 0>;
 using UniqueWindow = Unique<HWND, DestroyWindow, 0>;
 using UniqueModule = Unique<HMODULE, FreeLibrary, 0>;
 using UniqueDc = Unique<HDC, DeleteDC, 0>; // memory DCs (CreateCompatibleDC)
 using UniqueSid = Unique<PSID, FreeSid, 0>;
-using UniqueSocket = Unique<SOCKET, closesocket, -1>; // INVALID_SOCKET is ~0
 using UniqueWsaEvent = Unique<WSAEVENT, WSACloseEvent, 0>;
 using UniqueAddressList = Unique<addrinfo*, freeaddrinfo, 0>;
 

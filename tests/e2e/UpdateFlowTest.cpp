@@ -425,6 +425,40 @@ TEST_F(UpdateFlow, CloseWhileTheDownloadStallsEndsWithNoInstaller) {
         << "no installer ran and no product window was closed";
 }
 
+// The user holds the window menu open (Alt+Space) for 35 s while the installer comes: the
+// window answers from inside the menu's modal loop, the rest of the installer waits in the
+// socket meanwhile, and when the menu closes the download completes and the installer runs.
+TEST_F(UpdateFlow, WindowMenuHeldOpenDuringTheDownload) {
+    const std::string& installer = InstallerBytes();
+    const std::size_t first = 2 * kBlock;
+    ScriptedServer server({CheckAnswer("KORVEX|1"),
+                           {test::WaitRequest(),
+                            test::Send(LengthHead(installer.size()) + installer.substr(0, first)),
+                            test::Pause(1500), test::Send(installer.substr(first))}},
+                          kServerPort);
+    ASSERT_EQ(server.port(), kServerPort);
+    ASSERT_TRUE(AcceptOfferedUpdate());
+    ASSERT_TRUE(PollUntilTrue(20s, [&] { return QueryPosition().value_or(0) > 0; }));
+
+    PostMessageW(window_, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    const auto menuOpen = [&] {
+        const auto menus = TopLevelWindows(L"#32768", updater_.id);
+        return std::any_of(menus.begin(), menus.end(), [](HWND m) { return IsWindowVisible(m); });
+    };
+    ASSERT_TRUE(PollUntilTrue(10s, menuOpen)) << "the window menu did not open";
+    EXPECT_TRUE(AnswersThroughout(window_, 35s)) << "frozen while the menu is open";
+    EXPECT_TRUE(menuOpen()) << "the menu closed by itself";
+    EXPECT_FALSE(WaitForStandinLine("args", 0ms)) << "the download went on under the menu";
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window_, WM_CANCELMODE, 0, 0, SMTO_NORMAL, 5000, &ignored);
+
+    EXPECT_TRUE(WaitForStandinLine("args /NORESTART /RESTARTEXITCODE=99")) << "no installer ran";
+    ExpectEnds();
+    const auto installers = DownloadedInstallers();
+    ASSERT_EQ(installers.size(), 1u);
+    EXPECT_TRUE(ReadBytes(session_.InstallFolder() + installers[0]) == installer);
+}
+
 // Close while the installer runs: the wait ends at once, the prompt for a manual update
 // comes (the outcome is unknown), and the program ends without waiting for the installer.
 TEST_F(UpdateFlow, CloseDuringTheInstallerWait) {

@@ -40,7 +40,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(whole.state() == sliced.state());
     Require(whole.trailers().items.size() == sliced.trailers().items.size());
     Require(whole.trailers().items.size() <= kMaxHeaderCount);
-    whole.ConnectionEnded();
-    Require(whole.done() || whole.failed());
     return 0;
 }

@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 Require(series.max == 0 || series.last == series.max);
             }
         }
-        Require(client.LastResult().text.size() <= kMaxFailureBody);
+        Require(static_cast<std::int64_t>(client.LastResult().text.size()) <= kMaxFailureBody);
     }
     return 0;
 }

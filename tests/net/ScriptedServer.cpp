@@ -60,6 +60,9 @@ bool SendRaw(Raw s, const std::string& bytes) {
 void ShutdownSend(Raw s) {
     shutdown(S(s), SD_SEND);
 }
+void SendUrgent(Raw s, const std::string& bytes) {
+    send(S(s), bytes.data(), static_cast<int>(bytes.size()), MSG_OOB);
+}
 #else
 bool StartSockets() {
     return true;
@@ -90,6 +93,9 @@ bool SendRaw(Raw s, const std::string& bytes) {
 }
 void ShutdownSend(Raw s) {
     ::shutdown(S(s), SHUT_WR);
+}
+void SendUrgent(Raw s, const std::string& bytes) {
+    ::send(S(s), bytes.data(), bytes.size(), MSG_OOB | MSG_NOSIGNAL);
 }
 #endif
 
@@ -234,6 +240,9 @@ void ScriptedServer::Serve(Connection& c, const Script& script) {
             SendRaw(c.socket, bytes);
             break;
         }
+        case Step::Kind::Urgent:
+            SendUrgent(c.socket, step.bytes);
+            break;
         case Step::Kind::Pause:
             for (int waited = 0; waited < step.ms && !stop_; waited += 5) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -16,15 +16,19 @@
 namespace hx::test {
 
 struct Step {
-    enum class Kind { Send, Pause, WaitRequest, Close, Reset };
+    enum class Kind { Send, Urgent, Pause, WaitRequest, Close, Reset };
     Kind kind;
-    std::string bytes; // Send
+    std::string bytes; // Send, Urgent
     int ms = 0;        // Pause
 };
 
 // "{port}" in the bytes becomes the server's port (for absolute Locations).
 inline Step Send(std::string bytes) {
     return {Step::Kind::Send, std::move(bytes), 0};
+}
+// TCP urgent (out-of-band) data.
+inline Step Urgent(std::string bytes) {
+    return {Step::Kind::Urgent, std::move(bytes), 0};
 }
 inline Step Pause(int ms) {
     return {Step::Kind::Pause, {}, ms};

@@ -58,11 +58,14 @@ TEST(ProgressPosition, DividesFirstThenRoundsHalfToEven) {
     EXPECT_EQ(ProgressPosition(5, 0), std::nullopt);
 }
 
-TEST(ProgressPosition, UsesTheCountsLow32BitsAndStaysWithinTheBar) {
-    EXPECT_EQ(ProgressPosition(0x1'0000'0001LL, 8), 12);
-    EXPECT_EQ(ProgressPosition(0x8000'0000LL, 100), 0); // low bits read as negative
-    EXPECT_EQ(ProgressPosition(0x7FFF'FFFF, 1), 100);   // far beyond the announced size
-    EXPECT_EQ(ProgressPosition(10, -1), 0);
+TEST(ProgressPosition, TakesSizeAndCountWholeAndStaysWithinTheBar) {
+    constexpr std::int64_t k4GiB = std::int64_t{1} << 32;
+    // Sizes whose low 32 bits would read as negative, as tiny or as nothing.
+    EXPECT_EQ(ProgressPosition(k4GiB / 4, 3 * (k4GiB / 4)), 33);
+    EXPECT_EQ(ProgressPosition(5, k4GiB + 5), 0);
+    EXPECT_EQ(ProgressPosition(k4GiB + 1, 2 * k4GiB), 50);
+    EXPECT_EQ(ProgressPosition(k4GiB, k4GiB), 100);
+    EXPECT_EQ(ProgressPosition(0x7FFF'FFFF, 1), 100); // far beyond the announced size
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -212,13 +215,13 @@ TEST_F(DownloadTest, FileThatCannotBeCreatedSendsNoRequest) {
     EXPECT_EQ(server.Connections(), 0u);
 }
 
-TEST(Download, StartEventTakesTheAnnouncedSizesLow32Bits) {
+TEST(Download, StartEventTakesTheAnnouncedSizeWhole) {
     HttpClientComponent client(u"HttpGet", nullptr);
     Download download(client);
     EXPECT_EQ(download.PositionFor(5), std::nullopt); // no size announced yet
     download.OnWorkBegin(0x1'0000'0008LL);
-    EXPECT_EQ(download.DownloadTotal(), 8);
-    EXPECT_EQ(download.PositionFor(1), 12);
+    EXPECT_EQ(download.DownloadTotal(), 0x1'0000'0008LL);
+    EXPECT_EQ(download.PositionFor(0x8000'0004LL), 50);
 }
 
 } // namespace

@@ -12,8 +12,6 @@
 #include "base/TextCodecs.h"
 #include "tools/driver/Driver.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -78,25 +76,6 @@ std::wstring ExitCodeText(const hx::win::UniqueHandle& process) {
     return std::to_wstring(code);
 }
 
-// The running installer: a downloaded file named update<sum>Hexaplane.exe; 0 when none runs.
-DWORD RunningInstaller() {
-    hx::win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        const std::wstring_view name(entry.szExeFile);
-        if (name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe")) {
-            return entry.th32ProcessID;
-        }
-    }
-    return 0;
-}
-
-bool InstallerRunning() {
-    return RunningInstaller() != 0;
-}
-
 template <class Predicate> bool Within(Duration timeout, Predicate done) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {
@@ -126,7 +105,7 @@ int Fail(const char* what) {
 // The installer runs; a prompt after it (restart or manual update) is declined.
 int FollowInstall(HWND window) {
     DWORD installer = 0;
-    if (!Within(kStepTimeout, [&] { return (installer = RunningInstaller()) != 0; })) {
+    if (!Within(kStepTimeout, [&] { return (installer = DownloadedInstaller()) != 0; })) {
         return Fail("the installer did not start");
     }
     const hx::win::UniqueHandle process = Watch(installer);
@@ -150,7 +129,7 @@ int FollowRefusal(HWND window) {
     if (!prompt) {
         return Fail("no prompt after the download");
     }
-    if (InstallerRunning()) {
+    if (DownloadedInstaller() != 0) {
         return Fail("the installer runs");
     }
     std::this_thread::sleep_for(300ms);

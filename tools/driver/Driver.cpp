@@ -211,7 +211,10 @@ std::optional<std::wstring> ProcessCommandLine(DWORD processId) {
     return line;
 }
 
-std::vector<ProcessEntry> ProcessesNamed(std::wstring_view exeName) {
+namespace {
+
+// Running processes whose executable file name (without folder) passes `wanted`.
+template <class Wanted> std::vector<ProcessEntry> ProcessesWhere(Wanted wanted) {
     std::vector<ProcessEntry> out;
     win::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) {
@@ -225,11 +228,24 @@ std::vector<ProcessEntry> ProcessesNamed(std::wstring_view exeName) {
         if (const auto slash = name.find_last_of(L"\\/"); slash != name.npos) {
             name.remove_prefix(slash + 1);
         }
-        if (Lower(name) == Lower(exeName)) {
+        if (wanted(name)) {
             out.push_back({entry.th32ProcessID, entry.th32ParentProcessID, std::wstring(name)});
         }
     }
     return out;
+}
+
+} // namespace
+
+std::vector<ProcessEntry> ProcessesNamed(std::wstring_view exeName) {
+    return ProcessesWhere([&](std::wstring_view name) { return Lower(name) == Lower(exeName); });
+}
+
+DWORD DownloadedInstaller() {
+    const auto found = ProcessesWhere([](std::wstring_view name) {
+        return name.size() > 19 && name.starts_with(L"update") && name.ends_with(L"Hexaplane.exe");
+    });
+    return found.empty() ? 0 : found.front().id;
 }
 
 // --- Windows and controls -------------------------------------------------------------

@@ -61,6 +61,8 @@ struct ProcessEntry {
 };
 // Running processes whose executable file name is `exeName` (letter case ignored).
 std::vector<ProcessEntry> ProcessesNamed(std::wstring_view exeName);
+// The process of a running downloaded installer (update<sum>Hexaplane.exe); 0 when none runs.
+DWORD DownloadedInstaller();
 
 // --- Windows and controls -------------------------------------------------------------
 

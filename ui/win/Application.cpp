@@ -86,6 +86,12 @@ void Application::PlatformRun() {
 }
 
 void Application::PlatformProcessMessages() {
+    // Called for every block of a download: with nothing pending, one look at the queue is
+    // all it costs (a peek that finds nothing also flushes and polls the display, which
+    // under Wine costs more than the block itself).
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) {
+        return;
+    }
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
         if (m.message == WM_QUIT) {
