@@ -108,9 +108,16 @@ protected:
     int S(int v) const { return ScaleValue(v, ui::kDesignDpi, Dpi()); }
 
     // Shows the window as the message loop does and lets it settle.
+    // Shown and activated: Wine activates through the X server, so on a loaded machine the
+    // focus may arrive well after the calls return. Wait for it (at most 5 s), then settle.
     void Show() {
+        const HWND w = static_cast<HWND>(form_->Handle());
         form_->SetVisible(true);
-        SetForegroundWindow(static_cast<HWND>(form_->Handle()));
+        SetForegroundWindow(w);
+        for (int waited = 0; waited < 5000 && !(GetForegroundWindow() == w && GetFocus());
+             waited += 10) {
+            Settle(1);
+        }
         Settle(20);
     }
     static void Settle(int rounds) {
