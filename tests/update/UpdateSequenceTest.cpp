@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/CaughtExceptions.h"
 #include "tests/TestText.h"
 
 #include <stdexcept>
@@ -145,6 +146,7 @@ TEST(UpdateSequence, ClosingStopsTheSequenceBetweenStages) {
 }
 
 TEST(UpdateSequence, AFailureSkipsToTheFinalSteps) {
+    test::ExpectCaughtExceptions(1);
     RecordingHost host;
     host.failCheck = true;
     EXPECT_EQ(Sequence(host), Expected({}));
