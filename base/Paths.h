@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hx {
 
@@ -30,5 +31,18 @@ inline std::u16string WithTrailingSeparator(std::u16string_view path) {
     }
     return out;
 }
+
+// Final paths, as the system reports a file's resolved path: "\\?\C:\..." or
+// "\\?\UNC\server\share\...". The length of the root ("\\?\C:\" or
+// "\\?\UNC\server\share\"); 0 for any other path.
+std::size_t FinalPathRootLength(std::u16string_view path);
+
+// Each folder of a final path below its root, outermost first, without its separator.
+std::vector<std::u16string> FinalPathFolders(std::u16string_view path);
+
+// The final path in its everyday form ("C:\..." or "\\server\share\..."), which the shell
+// takes, when no name in it would change its meaning without the prefix ("." and "..",
+// names ending in a dot or a space); otherwise the final path as it is.
+std::u16string EverydayPath(std::u16string_view path);
 
 } // namespace hx

@@ -7,13 +7,14 @@ namespace hx::update {
 
 namespace {
 
-// The installer's signature is read only when the updater's own asks for a check.
-bool SignatureAllowsStart(std::u16string_view installerPath, InstallSystem& system) {
-    const SignatureFacts updater = system.UpdaterSignature();
-    if (!updater.carriesSignature) {
-        return InstallerMayRun(updater, {});
+// The installer is held before anything is read from it, so what runs is what was checked;
+// it is read only when the updater's own signature asks for a check.
+bool MayStart(std::u16string_view installerPath, bool downloadComplete, InstallSystem& system) {
+    if (!downloadComplete || !system.HoldInstaller(installerPath)) {
+        return false;
     }
-    return InstallerMayRun(updater, system.InstallerSignature(installerPath));
+    const SignatureFacts updater = system.UpdaterSignature();
+    return !updater.carriesSignature || InstallerMayRun(updater, system.ReadHeldInstaller());
 }
 
 } // namespace
@@ -30,11 +31,11 @@ std::optional<Prompt> PromptFor(std::int32_t exitCode, bool startable) {
 
 void InstallUpdate(std::u16string_view installerPath, bool downloadComplete,
                    InstallSystem& system) {
-    const bool startable = downloadComplete && SignatureAllowsStart(installerPath, system);
+    const bool startable = MayStart(installerPath, downloadComplete, system);
     std::int32_t code = kStartFailed;
     if (startable) {
         system.CloseProductWindows();
-        code = system.RunAndWait(installerPath, kInstallerParameters);
+        code = system.RunHeldInstaller(kInstallerParameters);
     }
     const std::optional<Prompt> prompt = PromptFor(code, startable);
     if (!prompt) {

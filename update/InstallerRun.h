@@ -1,6 +1,6 @@
-// The install stage: the installer's signature checked, the product's windows closed, the
-// downloaded installer run and waited for, and its exit code turned into the restart or the
-// manual-update prompt.
+// The install stage: the installer held and, by a signed updater, checked; the product's
+// windows closed; the very file that was held run and waited for, and its exit code turned
+// into the restart or the manual-update prompt.
 // The order of the steps is portable code over InstallSystem; update/win/ supplies the
 // Windows operations.
 #pragma once
@@ -37,21 +37,24 @@ class InstallSystem : public PromptHost {
 public:
     // The product's windows, closed in their order, each send waiting until handled.
     virtual void CloseProductWindows() = 0;
-    // The signature of the running updater's own file.
+    // The running updater's own signature, decided once at start-up.
     virtual SignatureFacts UpdaterSignature() = 0;
-    // The signature of the installer; the file is then kept from change until the stage
-    // ends, so what runs is what was checked.
-    virtual SignatureFacts InstallerSignature(std::u16string_view path) = 0;
-    // Starts the program and waits for its exit code (kStartFailed, kStillActive).
-    virtual std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) = 0;
+    // Opens the installer and keeps it from change, rename and deletion until the stage
+    // ends; false when it cannot be held.
+    virtual bool HoldInstaller(std::u16string_view path) = 0;
+    // The held installer's signature and release, read through the hold.
+    virtual InstallerFacts ReadHeldInstaller() = 0;
+    // Starts the held installer itself, not whatever its name may lead to by then, and
+    // waits for its exit code (kStartFailed, kStillActive).
+    virtual std::int32_t RunHeldInstaller(std::u16string_view parameters) = 0;
     virtual void RestartWindows() = 0;
     virtual void OpenLink(std::u16string_view target) = 0;
 };
 
 // The stage for the installer `installerPath`; the caller then marks step 3 done and tells
-// the application to terminate. An incomplete download, or an installer that a signed
-// updater refuses (InstallerMayRun), is not started and the product's windows are left
-// open: only the manual-update prompt is shown.
+// the application to terminate. An incomplete download, an installer that cannot be held,
+// or one that a signed updater refuses (InstallerMayRun), is not started and the product's
+// windows are left open: only the manual-update prompt is shown.
 void InstallUpdate(std::u16string_view installerPath, bool downloadComplete, InstallSystem& system);
 
 // The same on the real system: `window` owns the prompts and keeps processing its

@@ -309,8 +309,6 @@ void UpdateForm::DownloadUpdate(const InstallerStamp& stamp) {
 
 void UpdateForm::InstallUpdate(const InstallerStamp& stamp) {
     update::InstallUpdate(InstallerPath(stamp), download_.Complete(), *this);
-    MarkStepDone(3);
-    Terminate();
 }
 
 // --- step visuals ---------------------------------------------------------------------

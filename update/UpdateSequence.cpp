@@ -52,9 +52,13 @@ void RunStages(SequenceHost& host) {
     // The window may have been closed while the download processed messages.
     if (host.Closing()) {
         host.Terminate();
-    } else {
-        host.InstallUpdate(stamp);
+        return;
     }
+    // The install stage always ends the application, whatever fails inside it: an installer
+    // may already have run, and the window must not offer Update again.
+    Guarded([&host, &stamp] { host.InstallUpdate(stamp); });
+    Guarded([&host] { host.MarkStepDone(3); });
+    host.Terminate();
 }
 
 } // namespace

@@ -31,7 +31,8 @@ public:
     virtual void DeleteOldUpdates() = 0;
     virtual InstallerStamp ReadInstallerStamp() = 0;
     virtual void DownloadUpdate(const InstallerStamp& stamp) = 0;
-    // The install stage; it ends by marking step 3 done and terminating.
+    // The install stage; the sequence then marks step 3 done and terminates, whatever
+    // failed inside it.
     virtual void InstallUpdate(const InstallerStamp& stamp) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "update/UpdateServer.h"
 
+#include "update/Release.h"
+
 #ifndef HEXAPLANE_UPDATE_HOST
 #error "HEXAPLANE_UPDATE_HOST must name the maker's web host"
 #endif
@@ -23,7 +25,7 @@ std::u16string_view UpdateHost() {
     return kHost;
 }
 std::u16string UpdateAnswerUrl() {
-    return Url(kUpdateAnswerPath);
+    return Url(std::u16string(kUpdateAnswerPath) + ReleaseText(kUpdaterRelease));
 }
 std::u16string InstallerUrl() {
     return Url(kInstallerPath);

@@ -9,8 +9,9 @@ namespace hx::update {
 
 std::u16string_view UpdateHost();
 
+// Followed by the updater's own release (kUpdaterRelease).
 inline constexpr std::u16string_view kUpdateAnswerPath =
-    u"/downloads/update/?product=hexaplane&version=2.10.12.2020";
+    u"/downloads/update/?product=hexaplane&version=";
 inline constexpr std::u16string_view kInstallerPath = u"/downloads/hexaplane.exe";
 inline constexpr std::u16string_view kDownloadPagePath = u"/downloads/";
 // Sent with both requests.

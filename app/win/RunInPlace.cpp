@@ -4,10 +4,14 @@
 #include "support/Captions.h"
 #include "ui/Application.h"
 #include "update/UpdateForm.h"
+#include "update/win/InstallerSignature.h"
 
 namespace hx::app {
 
 void RunInPlace(bool (*isAdministrator)()) {
+    // Whether this updater is signed, and by whom, is decided now, from the image that runs,
+    // before anyone has had time to put another file under its name.
+    update::UpdaterSignature();
     ui::Application& application = ui::Application::Instance();
     application.Initialize();
     // Created hidden: a refused user never sees it.

@@ -1,5 +1,6 @@
-// Running the update window in this process: create it hidden, then either run the
-// message loop (Administrators) or refuse with a message box and end.
+// Running the update window in this process: read the updater's own signature, create the
+// window hidden, then either run the message loop (Administrators) or refuse with a message
+// box and end.
 #pragma once
 
 #include "app/win/Administrator.h"

@@ -27,5 +27,30 @@ TEST(Paths, TrailingSeparator) {
     EXPECT_EQ(WithTrailingSeparator(u""), u"");
 }
 
+// The held installer is started under its final path: in everyday form where that names the
+// same file, and the folders below the root are what is held.
+TEST(Paths, FinalPaths) {
+    const struct {
+        std::u16string_view path, everyday;
+        std::vector<std::u16string> folders;
+    } rows[] = {
+        {u"\\\\?\\C:\\T\\K\\u1.exe", u"C:\\T\\K\\u1.exe", {u"\\\\?\\C:\\T", u"\\\\?\\C:\\T\\K"}},
+        {u"\\\\?\\UNC\\srv\\share\\d\\u1.exe",
+         u"\\\\srv\\share\\d\\u1.exe",
+         {u"\\\\?\\UNC\\srv\\share\\d"}},
+        // Names the everyday form would change keep the prefix.
+        {u"\\\\?\\C:\\T.\\u1.exe", u"\\\\?\\C:\\T.\\u1.exe", {u"\\\\?\\C:\\T."}},
+        {u"\\\\?\\C:\\T \\u1.exe", u"\\\\?\\C:\\T \\u1.exe", {u"\\\\?\\C:\\T "}},
+        // Not a final path: left alone, and nothing to hold.
+        {u"C:\\T\\u1.exe", u"C:\\T\\u1.exe", {}},
+        {u"\\\\?\\Volume{1}\\u1.exe", u"\\\\?\\Volume{1}\\u1.exe", {}},
+    };
+    for (const auto& row : rows) {
+        const std::string name(row.path.begin(), row.path.end());
+        EXPECT_EQ(EverydayPath(row.path), row.everyday) << name;
+        EXPECT_EQ(FinalPathFolders(row.path), row.folders) << name;
+    }
+}
+
 } // namespace
 } // namespace hx

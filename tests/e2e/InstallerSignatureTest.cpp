@@ -1,7 +1,7 @@
-// The installer signature rule of the real program under Wine: a signed updater runs its own
-// publisher's installer and leaves every other one unstarted, with the product's windows
-// open; an unsigned updater checks nothing. scripts/sign-standins makes the signed files for the
-// test run, under a throwaway publisher.
+// The installer signature rule of the real program under Wine: a signed updater runs a newer
+// release of its own publisher and leaves every other installer unstarted, with the product's
+// windows open; an unsigned updater checks nothing. scripts/sign-standins makes the signed
+// files for the test run, under a throwaway publisher.
 #include "tests/e2e/FlowFixture.h"
 
 namespace hx::e2e {
@@ -27,8 +27,8 @@ protected:
     bool Ran() const { return WaitForStandinLine("args", 0ms); }
 };
 
-// The installer is signed by a renewed certificate of the updater's publisher: a new key and
-// serial number, the same names.
+// The installer is a newer release (2.11.0.0), signed by a renewed certificate of the
+// updater's publisher: a new key and serial number, the same names.
 TEST_F(InstallerSignature, SignedUpdaterRunsItsPublishersInstaller) {
     UseSignedUpdater();
     const std::string installer = SignedFile(L"installer-renewed.exe");
@@ -52,6 +52,9 @@ TEST_F(InstallerSignature, SignedUpdaterRefusesEveryOtherInstaller) {
         {"another publisher", SignedFile(L"installer-other.exe")},
         {"unsigned", InstallerBytes()},
         {"altered by one byte after signing", SignedFile(L"installer-altered.exe")},
+        {"the updater's own release", SignedFile(L"installer-equal.exe")},
+        {"an older release, its file version newer", SignedFile(L"installer-older.exe")},
+        {"no version resource", SignedFile(L"installer-unstamped.exe")},
     };
     std::vector<test::Script> scripts;
     for (const Case& c : cases) {
@@ -77,6 +80,26 @@ TEST_F(InstallerSignature, SignedUpdaterRefusesEveryOtherInstaller) {
         EXPECT_EQ(StandinLog(), std::vector<std::string>{"THXMainForm minimise"})
             << "no installer, and no product window closed";
     }
+}
+
+// Whether it is signed, and by whom, the updater decides at start-up from the image that
+// runs: its file renamed away and an unsigned build put under its name afterwards do not make
+// it a developer's build that runs an unsigned installer.
+TEST_F(InstallerSignature, SignedUpdaterStaysSignedWhenItsFileIsReplaced) {
+    UseSignedUpdater();
+    ScriptedServer server({CheckAnswer("KORVEX|1"), Download(InstallerBytes())}, kServerPort);
+    ASSERT_EQ(server.port(), kServerPort);
+    StartProduct();
+    ASSERT_TRUE(StartUpdater());
+    const std::wstring program = session_.InstalledProgram();
+    ASSERT_TRUE(MoveFileW(program.c_str(), (program + L".old").c_str()));
+    ASSERT_TRUE(CopyFileW(BuiltProgram().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(AcceptOffer());
+    auto box = ExpectBox(kManualUpdateText, {IDYES, IDNO}, IDYES);
+    ASSERT_TRUE(box);
+    AnswerBox(*box, IDNO);
+    ExpectEnds();
+    EXPECT_FALSE(Ran());
 }
 
 // A developer's build runs what it downloaded as before (DownloadAndInstall: an unsigned

@@ -4,9 +4,11 @@
 // how the connections end; the rest is the servers' bytes: "\xff\xfe" separates the
 // scripts of successive connections, "\xff\xfd" the answers to successive requests on one.
 // Invariants: a call's outcome agrees with LastResult(), a whole body is never a failure,
-// the destination ends exactly where the writing stopped, and each progress series is
-// begun, counted upwards and ended.
+// the destination ends exactly where the writing stopped, each progress series is begun,
+// counted upwards and ended, and no exception is swallowed on the way.
 #include "net/HttpClient.h"
+
+#include "base/Guard.h"
 
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/ScriptedConnection.h"
@@ -81,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Series series;
     series.Attach(client);
 
+    const unsigned long caught = hx::CaughtExceptions();
     const char16_t* urls[] = {u"http://h/a", u"http://h/b?c", u"http://h:81/d"};
     for (int i = 0; i < 3; ++i) {
         series.status = 0;
@@ -109,5 +112,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         Require(static_cast<std::int64_t>(client.LastResult().text.size()) <= kMaxFailureBody);
     }
+    Require(hx::CaughtExceptions() == caught);
     return 0;
 }

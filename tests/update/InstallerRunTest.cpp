@@ -20,17 +20,23 @@ class RecordingSystem final : public InstallSystem {
 public:
     std::int32_t exitCode = 0;
     int answer = kYes;
-    SignatureFacts updater, installer;
+    bool holdable = true;
+    SignatureFacts updater;
+    InstallerFacts installer;
     std::vector<std::string> calls;
 
     void CloseProductWindows() override { calls.push_back("close product windows"); }
     SignatureFacts UpdaterSignature() override { return updater; }
-    SignatureFacts InstallerSignature(std::u16string_view path) override {
-        calls.push_back("check " + test::Narrow(path));
+    bool HoldInstaller(std::u16string_view path) override {
+        calls.push_back("hold " + test::Narrow(path));
+        return holdable;
+    }
+    InstallerFacts ReadHeldInstaller() override {
+        calls.push_back("read");
         return installer;
     }
-    std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override {
-        calls.push_back("run " + test::Narrow(path) + " " + test::Narrow(parameters));
+    std::int32_t RunHeldInstaller(std::u16string_view parameters) override {
+        calls.push_back("run " + test::Narrow(parameters));
         return exitCode;
     }
     int ShowMessage(std::u16string_view text, unsigned flags) override {
@@ -46,23 +52,24 @@ public:
 
 using Calls = std::vector<std::string>;
 
-const std::string kInstaller = "C:\\T\\update2251Hexaplane.exe";
-// The product's windows are closed in their order (tested with real windows under Wine)
-// before the installer runs.
-const Calls kCloseAndRun = {"close product windows",
-                            "run " + kInstaller + " /NORESTART /RESTARTEXITCODE=99"};
+const std::string kHold = "hold C:\\T\\update2251Hexaplane.exe";
+// The installer is held before anything else, and the product's windows are closed in their
+// order (tested with real windows under Wine) before the held installer runs.
+const Calls kCloseAndRun = {kHold, "close product windows", "run /NORESTART /RESTARTEXITCODE=99"};
 const std::string kManualMessage =
     "message 52 MessageBoxManualUpdate1\r\n\r\nMessageBoxManualUpdate2"; // 0x34
 const std::string kRestartMessage = "message 308 MessageBoxUpdateRestart1\r\n\r\n"
                                     "MessageBoxUpdateRestart2\r\n\r\nMessageBoxUpdateRestart3";
 
 Calls Stage(std::int32_t exitCode, int answer, bool complete = true,
-            const SignatureFacts& updater = {}, const SignatureFacts& installer = {}) {
+            const SignatureFacts& updater = {}, const InstallerFacts& installer = {},
+            bool holdable = true) {
     RecordingSystem system;
     system.exitCode = exitCode;
     system.answer = answer;
     system.updater = updater;
     system.installer = installer;
+    system.holdable = holdable;
     InstallUpdate(u"C:\\T\\update2251Hexaplane.exe", complete, system);
     return system.calls;
 }
@@ -100,26 +107,31 @@ TEST(InstallUpdate, IncompleteDownloadIsNeverStartedAndTheProductStaysOpen) {
     EXPECT_EQ(Stage(0, 7, false), Calls{kManualMessage});
     EXPECT_EQ(Stage(0, kYes, false),
               (Calls{kManualMessage, "open " + test::Narrow(DownloadPageUrl())}));
+    EXPECT_EQ(Stage(0, 7, true, {}, {}, false), (Calls{kHold, kManualMessage}))
+        << "an installer that cannot be held";
 }
 
 const SignatureFacts kKorvex{true, true, {u"KORVEX Software", u"KORVEX"}};
-const std::string kCheck = "check " + kInstaller;
+const InstallerFacts kNewerKorvex{kKorvex, ReleaseVersion{{2, 11, 0, 0}}};
 
-TEST(InstallUpdate, SignedUpdaterChecksTheInstallerBeforeTouchingTheProduct) {
-    EXPECT_EQ(Stage(0, kYes, true, kKorvex, kKorvex), Then({kCheck}, kCloseAndRun));
+TEST(InstallUpdate, SignedUpdaterChecksTheHeldInstallerBeforeTouchingTheProduct) {
+    EXPECT_EQ(
+        Stage(0, kYes, true, kKorvex, kNewerKorvex),
+        (Calls{kHold, "read", "close product windows", "run /NORESTART /RESTARTEXITCODE=99"}));
 }
 
 TEST(InstallUpdate, RefusedInstallerIsNeverStartedAndTheProductStaysOpen) {
-    const SignatureFacts other{true, true, {u"Mallory", u"Mallory Ltd"}};
-    EXPECT_EQ(Stage(0, 7, true, kKorvex, other), (Calls{kCheck, kManualMessage}));
-    EXPECT_EQ(Stage(0, kYes, true, kKorvex, {}),
-              (Calls{kCheck, kManualMessage, "open " + test::Narrow(DownloadPageUrl())}));
-    EXPECT_EQ(Stage(0, 7, false, kKorvex, kKorvex), Calls{kManualMessage})
+    const InstallerFacts other{{true, true, {u"Mallory", u"Mallory Ltd"}}, kNewerKorvex.release};
+    EXPECT_EQ(Stage(0, 7, true, kKorvex, other), (Calls{kHold, "read", kManualMessage}));
+    const InstallerFacts older{kKorvex, kUpdaterRelease};
+    EXPECT_EQ(Stage(0, kYes, true, kKorvex, older),
+              (Calls{kHold, "read", kManualMessage, "open " + test::Narrow(DownloadPageUrl())}));
+    EXPECT_EQ(Stage(0, 7, false, kKorvex, kNewerKorvex), Calls{kManualMessage})
         << "an incomplete download is not even checked";
 }
 
-TEST(InstallUpdate, UnsignedUpdaterNeverReadsTheInstallersSignature) {
-    EXPECT_EQ(Stage(0, kYes, true, {}, kKorvex), kCloseAndRun);
+TEST(InstallUpdate, UnsignedUpdaterNeverReadsTheInstaller) {
+    EXPECT_EQ(Stage(0, kYes, true, {}, kNewerKorvex), kCloseAndRun);
 }
 
 TEST(MessageTexts, PiecesAreJoinedByAnEmptyLine) {

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/CaughtExceptions.h"
 #include "tests/TestText.h"
 
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +28,7 @@ public:
     bool closeDuringBox = false;
     bool closeDuringDownload = false;
     bool failCheck = false;
+    bool failInstall = false;
     bool closing = false;
     Log log;
 
@@ -65,6 +68,9 @@ public:
     }
     void InstallUpdate(const InstallerStamp& s) override {
         log.push_back("install " + std::to_string(s.millisecond));
+        if (failInstall) {
+            throw std::bad_alloc(); // a caption, a prompt, the signature read
+        }
     }
 };
 
@@ -112,14 +118,21 @@ TEST(UpdateSequence, ManualUpdateEndsTheApplicationWhateverTheAnswer) {
         Expected({"box 52 MessageBoxManualUpdate1\r\n\r\nMessageBoxManualUpdate2", "terminate"}));
 }
 
-TEST(UpdateSequence, AcceptedUpdateDownloadsThenInstallsWithTheSameStamp) {
-    RecordingHost host;
-    host.verdict = UpdateVerdict::UpdateAvailable;
-    host.answer = kYes;
-    EXPECT_EQ(Sequence(host),
-              Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2", "activate 2",
-                        "show progress", "delete old", "stamp", "download 123", "progress 100",
-                        "done 2", "activate 3", "install 123"}));
+// The install stage ends the application even when it fails: an installer may already have
+// run, and Update must not be offered again.
+TEST(UpdateSequence, AcceptedUpdateDownloadsInstallsWithTheSameStampAndEnds) {
+    test::ExpectCaughtExceptions(1);
+    for (const bool installFails : {false, true}) {
+        RecordingHost host;
+        host.verdict = UpdateVerdict::UpdateAvailable;
+        host.answer = kYes;
+        host.failInstall = installFails;
+        EXPECT_EQ(Sequence(host),
+                  Expected({"box 68 MessageBoxUpdate1\r\n\r\nMessageBoxUpdate2", "activate 2",
+                            "show progress", "delete old", "stamp", "download 123", "progress 100",
+                            "done 2", "activate 3", "install 123", "done 3", "terminate"}))
+            << installFails;
+    }
 }
 
 TEST(UpdateSequence, ClosingStopsTheSequenceBetweenStages) {
@@ -145,6 +158,7 @@ TEST(UpdateSequence, ClosingStopsTheSequenceBetweenStages) {
 }
 
 TEST(UpdateSequence, AFailureSkipsToTheFinalSteps) {
+    test::ExpectCaughtExceptions(1);
     RecordingHost host;
     host.failCheck = true;
     EXPECT_EQ(Sequence(host), Expected({}));

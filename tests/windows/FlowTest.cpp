@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -484,6 +485,71 @@ TEST_F(Flow, InstallClosesAboutSettingsMainBeforeTheInstallerRuns) {
     EXPECT_EQ(ReadLines(log_).size(), 9u);
     EXPECT_EQ(messages, std::vector<unsigned>{PromptFlags(Prompt::ManualUpdate)});
     ui::Application::Instance().SetMessageBoxHook(nullptr);
+}
+
+// Wine starts a Unix program named by its Unix path: the one way for a test to make a
+// symbolic link there, which Wine's programs meet as a junction (it makes none itself). Its
+// process is not waited for, so the caller waits until `done`.
+void RunUnix(std::wstring command, const std::function<bool()>& done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &info));
+    const win::UniqueHandle process(info.hProcess), thread(info.hThread);
+    ASSERT_TRUE(WaitFor(done)) << test::Narrow(command);
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The installer is reached through a junction, which is pointed at another folder holding a
+// file of the same name once the installer is held. From its hold to its start nothing on its
+// final path can move either: not the file, not its folder, not the folder above. What is
+// read is the held file's, and what starts is the held file, from its own folder.
+TEST_F(Flow, WhatStartsIsTheHeldInstaller) {
+    const std::wstring root = BuildFolder() + L"held-installer", name = L"\\update1Hexaplane.exe";
+    ASSERT_EQ(root.rfind(L"Z:\\", 0), 0u) << "the build folder is not on Wine's drive Z:";
+    std::wstring unixRoot = root.substr(2);
+    std::replace(unixRoot.begin(), unixRoot.end(), L'\\', L'/');
+    const auto removeRoot = [&] {
+        RunUnix(L"/bin/rm -rf " + unixRoot, [&] { return !Exists(root); });
+    };
+    const auto pointJunctionAt = [&](const wchar_t* folder) {
+        RunUnix(L"/bin/ln -sfn " + std::wstring(folder) + L" " + unixRoot + L"/J", [&] {
+            return ReadAll(root + L"\\J" + name) == ReadAll(root + L"\\" + folder + name);
+        });
+    };
+    if (Exists(root)) {
+        removeRoot(); // left by an earlier run
+    }
+    for (const wchar_t* folder : {L"", L"\\A", L"\\B"}) {
+        ASSERT_TRUE(CreateDirectoryW((root + folder).c_str(), nullptr));
+    }
+    ASSERT_TRUE(CopyFileW((BuildFolder() + L"standins\\installer-standin.exe").c_str(),
+                          (root + L"\\A" + name).c_str(), FALSE));
+    WriteFile(root + L"\\B" + name, "not a program");
+    pointJunctionAt(L"A");
+
+    ui::Form window(u"THXFlowTestForm", u"HXUpdateForm");
+    {
+        WindowsInstallSystem system(window);
+        ASSERT_TRUE(system.HoldInstaller(test::U16(root + L"\\J" + name)));
+        pointJunctionAt(L"B");
+        const InstallerFacts facts = system.ReadHeldInstaller();
+        EXPECT_EQ(facts.release, (ReleaseVersion{{2, 11, 0, 0}}));
+        EXPECT_FALSE(facts.signature.carriesSignature || facts.signature.accepted);
+        for (const std::wstring& from : {root + L"\\A" + name, root + L"\\A", root}) {
+            EXPECT_FALSE(MoveFileW(from.c_str(), (from + L"-moved").c_str())) << test::Narrow(from);
+        }
+        ShellErrorBoxes boxes; // the file the junction now leads to is no program
+        EXPECT_EQ(system.RunHeldInstaller(kInstallerParameters), 0);
+    }
+    EXPECT_EQ(ReadLines(log_), (Lines{"args /NORESTART /RESTARTEXITCODE=99",
+                                      "folder " + test::Narrow(root) + "\\A"}));
+    removeRoot();
 }
 
 HWND FindHelpWindow() {

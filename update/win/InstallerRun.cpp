@@ -1,6 +1,5 @@
 #include "update/win/InstallerRun.h"
 
-#include "base/ExecutablePath.h"
 #include "base/Paths.h"
 #include "base/win/WideText.h"
 #include "support/Shell.h"
@@ -123,25 +122,36 @@ void WindowsInstallSystem::CloseProductWindows() {
 }
 
 SignatureFacts WindowsInstallSystem::UpdaterSignature() {
-    return ReadSignature(ExecutablePath());
+    return update::UpdaterSignature();
 }
 
-SignatureFacts WindowsInstallSystem::InstallerSignature(std::u16string_view path) {
-    // Readers may share it (the system starting it does), writers may not: nothing can
-    // replace the file between its check and its start.
-    installer_.reset(CreateFileW(win::W(std::u16string(path)), GENERIC_READ, FILE_SHARE_READ,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool WindowsInstallSystem::HoldInstaller(std::u16string_view path) {
+    installer_ = HeldFile::Open(path);
+    return bool(installer_);
+}
+
+InstallerFacts WindowsInstallSystem::ReadHeldInstaller() {
+    InstallerFacts facts;
     if (!installer_) {
-        return {};
+        return facts;
     }
-    return ReadSignature(path, installer_.get());
+    facts.signature = ReadSignature(installer_.Handle(), installer_.Path());
+    HandleSource bytes(installer_.Handle());
+    const std::optional<PeHeaders> headers = ReadPeHeaders(bytes);
+    facts.signature.carriesSignature = headers && headers->certificateTable;
+    facts.release = ReadProductVersion(bytes);
+    return facts;
 }
 
-std::int32_t WindowsInstallSystem::RunAndWait(std::u16string_view path,
-                                              std::u16string_view parameters) {
+std::int32_t WindowsInstallSystem::RunHeldInstaller(std::u16string_view parameters) {
+    if (!installer_) {
+        return kStartFailed;
+    }
+    // The hold's path: no junction or link left in it, and no folder on it can move while
+    // it is held, so the shell finds the held file under it.
     ui::Application& application = ui::Application::Instance();
     return update::RunAndWait(
-        path, parameters, static_cast<HWND>(window_.Handle()),
+        installer_.Path(), parameters, static_cast<HWND>(window_.Handle()),
         [&application] { application.ProcessMessages(); },
         [&application] { return application.Terminated(); });
 }

@@ -5,6 +5,7 @@
 #include "update/InstallerRun.h"
 
 #include "base/win/Handles.h"
+#include "update/win/HeldFile.h"
 
 #include <windows.h>
 
@@ -49,15 +50,16 @@ public:
     int ShowMessage(std::u16string_view text, unsigned flags) override;
     void CloseProductWindows() override;
     SignatureFacts UpdaterSignature() override;
-    SignatureFacts InstallerSignature(std::u16string_view path) override;
-    std::int32_t RunAndWait(std::u16string_view path, std::u16string_view parameters) override;
+    bool HoldInstaller(std::u16string_view path) override;
+    InstallerFacts ReadHeldInstaller() override;
+    std::int32_t RunHeldInstaller(std::u16string_view parameters) override;
     void RestartWindows() override;
     void OpenLink(std::u16string_view target) override;
 
 private:
     ui::Form& window_;
-    // The checked installer, open without write or delete sharing for the stage's life.
-    win::UniqueFile installer_;
+    // The installer, from before its check until it has run.
+    HeldFile installer_;
 };
 
 } // namespace hx::update

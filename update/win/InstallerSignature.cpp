@@ -1,6 +1,9 @@
 #include "update/win/InstallerSignature.h"
 
+#include "base/ExecutablePath.h"
+#include "base/Guard.h"
 #include "base/win/WideText.h"
+#include "update/win/HeldFile.h"
 
 // wintrust.h needs wincrypt.h first; softpub.h names the Authenticode action.
 #include <wincrypt.h>
@@ -16,14 +19,6 @@ namespace {
 
 // No interactive user: the providers never show anything.
 const HWND kNoWindow = static_cast<HWND>(INVALID_HANDLE_VALUE);
-
-// Presence only: the embedded signed message is found whether or not it still matches.
-bool CarriesSignature(const std::u16string& path) {
-    return CryptQueryObject(CERT_QUERY_OBJECT_FILE, win::W(path),
-                            CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
-                            CERT_QUERY_FORMAT_FLAG_BINARY, 0, nullptr, nullptr, nullptr, nullptr,
-                            nullptr, nullptr) != FALSE;
-}
 
 // The first attribute `oid` of the certificate's subject; empty when it has none.
 std::u16string SubjectAttribute(PCCERT_CONTEXT certificate, const char* oid) {
@@ -84,13 +79,50 @@ private:
     LONG status_ = 0;
 };
 
+// The running image's headers as the loader mapped them: the pages from the image's base
+// that share its protection.
+std::span<const std::uint8_t> MappedHeaders() {
+    const auto* base = reinterpret_cast<const std::uint8_t*>(GetModuleHandleW(nullptr));
+    MEMORY_BASIC_INFORMATION region{};
+    if (base == nullptr || VirtualQuery(base, &region, sizeof region) == 0) {
+        return {};
+    }
+    const auto* end = static_cast<const std::uint8_t*>(region.BaseAddress) + region.RegionSize;
+    return {base, end > base ? std::size_t(end - base) : 0};
+}
+
+SignatureFacts ReadOwnSignature() {
+    const std::span<const std::uint8_t> image = MappedHeaders();
+    MemorySource mapped(image);
+    const std::optional<PeHeaders> headers = ReadPeHeaders(mapped);
+    SignatureFacts facts;
+    // Headers that cannot be read say nothing: taken as signed, so nothing runs.
+    facts.carriesSignature = !headers || headers->certificateTable;
+    if (!facts.carriesSignature) {
+        return facts;
+    }
+    const std::u16string path = ExecutablePath();
+    const win::UniqueFile file = OpenUnshared(path);
+    if (!file) {
+        return facts;
+    }
+    HandleSource bytes(file.get());
+    if (!SameHeaders(bytes, image)) {
+        return facts;
+    }
+    const SignatureFacts read = ReadSignature(file.get(), path);
+    facts.accepted = read.accepted;
+    facts.publisher = read.publisher;
+    return facts;
+}
+
 } // namespace
 
-SignatureFacts ReadSignature(std::u16string_view path, HANDLE file) {
+SignatureFacts ReadSignature(HANDLE file, std::u16string_view path) {
     const std::u16string name(path);
     SignatureFacts facts;
-    facts.carriesSignature = CarriesSignature(name);
-    if (!facts.carriesSignature) {
+    // The verification may read from where the handle stands: our own reads moved it.
+    if (!SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) {
         return facts;
     }
     const Verification verification(name, file);
@@ -102,6 +134,12 @@ SignatureFacts ReadSignature(std::u16string_view path, HANDLE file) {
         facts.publisher = {SubjectAttribute(signer, szOID_COMMON_NAME),
                            SubjectAttribute(signer, szOID_ORGANIZATION_NAME)};
     }
+    return facts;
+}
+
+const SignatureFacts& UpdaterSignature() {
+    // A failure inside counts as a signature that was not accepted.
+    static const SignatureFacts facts = Guarded(ReadOwnSignature, SignatureFacts{true, false, {}});
     return facts;
 }
 
