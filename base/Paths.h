@@ -1,4 +1,5 @@
-// Splitting file paths and ending folders with a separator. Both '\\' and '/' separate.
+// Splitting file paths, ending folders with a separator, and the form of a path the file
+// system takes at any length. Both '\\' and '/' separate.
 #pragma once
 
 #include <string>
@@ -30,5 +31,16 @@ inline std::u16string WithTrailingSeparator(std::u16string_view path) {
     }
     return out;
 }
+
+// The form of a full path that the file system takes at any length: "\\?\" before a
+// drive path, "\\?\UNC\" in place of a share's leading "\\". That form is taken as it
+// stands, so the path is first tidied as the system tidies a plain one: separators become
+// '\', doubled ones and "." go, ".." takes the component before it (never the root). A
+// path already in that form, or one that is not full, comes back as it is.
+std::u16string LongPathForm(std::u16string_view path);
+
+// A path in the form LongPathForm gives, with the prefix taken off again; any other path
+// comes back as it is.
+std::u16string PlainPathForm(std::u16string_view path);
 
 } // namespace hx

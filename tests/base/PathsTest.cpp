@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TestText.h"
+
 namespace hx {
 namespace {
 
@@ -25,6 +27,29 @@ TEST(Paths, TrailingSeparator) {
     EXPECT_EQ(WithTrailingSeparator(u"C:\\T"), u"C:\\T\\");
     EXPECT_EQ(WithTrailingSeparator(u"C:/t/"), u"C:/t/");
     EXPECT_EQ(WithTrailingSeparator(u""), u"");
+}
+
+TEST(Paths, LongFormForAnyLengthAndBack) {
+    const std::u16string_view cases[][2] = {
+        {u"C:\\T\\KORVEX\\", u"\\\\?\\C:\\T\\KORVEX\\"},
+        {u"c:/a//b/./c/../d", u"\\\\?\\c:\\a\\b\\d"},
+        {u"C:\\..\\a\\..\\..", u"\\\\?\\C:\\"}, // never above the root
+        {u"\\\\server\\share\\..\\x", u"\\\\?\\UNC\\server\\share\\x"},
+        {u"//server/share", u"\\\\?\\UNC\\server\\share\\"},
+        // Already long, a device, or not a full path: as it is.
+        {u"\\\\?\\C:\\a\\..", u"\\\\?\\C:\\a\\.."},
+        {u"\\\\.\\pipe\\x", u"\\\\.\\pipe\\x"},
+        {u"\\\\server", u"\\\\server"},
+        {u"C:relative", u"C:relative"},
+        {u"\\rooted", u"\\rooted"},
+    };
+    for (const auto& [path, longForm] : cases) {
+        EXPECT_EQ(LongPathForm(path), longForm) << test::Narrow(path);
+    }
+    EXPECT_EQ(PlainPathForm(u"\\\\?\\unc\\server\\share\\a"), u"\\\\server\\share\\a");
+    EXPECT_EQ(PlainPathForm(u"\\\\?\\Volume{x}\\a"), u"\\\\?\\Volume{x}\\a") << "no plain form";
+    const std::u16string deep = u"C:\\" + std::u16string(40000, u'd') + u"\\x";
+    EXPECT_EQ(PlainPathForm(LongPathForm(deep)), deep) << "no length limit";
 }
 
 } // namespace
