@@ -146,9 +146,14 @@ std::optional<FILETIME> LastWriteTime(const std::wstring& path) {
 
 bool RemoveTree(const std::wstring& folder) {
     namespace fs = std::filesystem;
-    // Files of a process that was just ended can stay locked for a moment.
+    // Files of a process that was just ended can stay locked for a moment; a read-only
+    // file is not removed until it is writable.
     return PollUntil(5s, [&] {
         std::error_code ec;
+        for (fs::recursive_directory_iterator it(fs::path(folder), ec), end; !ec && it != end;
+             it.increment(ec)) {
+            SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
         fs::remove_all(fs::path(folder), ec);
         return !fs::exists(fs::path(folder), ec);
     });
