@@ -348,6 +348,27 @@ void Click(HWND button) {
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+void KeyEvent(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = WORD(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+void PressKey(WORD key) {
+    KeyEvent(key, false);
+    KeyEvent(key, true);
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                              : nullptr;
+}
+
 // --- Message boxes --------------------------------------------------------------------
 
 std::optional<MessageBoxInfo> WaitForMessageBox(Duration timeout, DWORD processId) {
