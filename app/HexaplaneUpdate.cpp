@@ -20,8 +20,14 @@ public:
     std::u16string ExecutablePath() override { return hx::ExecutablePath(); }
     void CreateFolder(std::u16string_view folder) override { app::CreateFolder(folder); }
     bool FolderExists(std::u16string_view folder) override { return app::FolderExists(folder); }
-    void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
-        app::CopyFileOver(from, to);
+    bool CopyFileOver(std::u16string_view from, std::u16string_view to) override {
+        return app::CopyFileOver(from, to);
+    }
+    std::optional<std::uint32_t> FileAttributes(std::u16string_view file) override {
+        return app::FileAttributes(file);
+    }
+    bool ChangeAttributes(std::u16string_view file, std::uint32_t attributes) override {
+        return app::ChangeAttributes(file, attributes);
     }
     void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) override {
         hx::OpenWithParameters(file, parameters);

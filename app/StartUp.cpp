@@ -41,6 +41,21 @@ std::size_t RootLength(std::u16string_view p) {
     return !p.empty() && IsPathSeparator(p[0]) ? 1 : 0;
 }
 
+// Copies over an existing file whatever attributes it has. A read-only or hidden file is
+// never overwritten, and every copy of a read-only original is read-only itself: without
+// this, the first such copy would stay for good. The attributes come back when the copy
+// fails, so the old file stays as it was.
+void CopyOverAnyFile(StartUpSystem& system, std::u16string_view from, std::u16string_view to) {
+    constexpr std::uint32_t blocking = attribute::ReadOnly | attribute::Hidden;
+    const std::optional<std::uint32_t> old = system.FileAttributes(to);
+    const bool blocked = old && !(*old & attribute::Directory) && (*old & blocking);
+    const std::uint32_t kept = old ? *old & ~blocking : 0;
+    const bool cleared = blocked && system.ChangeAttributes(to, kept ? kept : attribute::Normal);
+    if (!system.CopyFileOver(from, to) && cleared) {
+        system.ChangeAttributes(to, *old);
+    }
+}
+
 } // namespace
 
 bool IsUpdateSwitch(std::span<const std::u16string> arguments) {
@@ -53,6 +68,14 @@ std::u16string RelaunchFolder(std::u16string_view tempFolder) {
         return {};
     }
     return WithTrailingSeparator(tempFolder) + std::u16string(kRelaunchSubfolder);
+}
+
+std::optional<std::u16string> StartablePath(std::u16string_view program) {
+    std::u16string plain = EverydayPath(program);
+    if (plain.size() > kLongestStartablePath || FinalPathRootLength(plain) != 0) {
+        return std::nullopt;
+    }
+    return plain;
 }
 
 std::vector<std::u16string> FoldersToCreate(std::u16string_view folder) {
@@ -93,6 +116,11 @@ Course RunStartUp(std::span<const std::u16string> arguments, StartUpSystem& syst
     if (target.empty() || fileName.empty()) {
         return Course::NoRelaunch;
     }
+    const std::u16string copy = target + fileName;
+    const std::optional<std::u16string> start = StartablePath(copy);
+    if (!start) {
+        return Course::NoRelaunch;
+    }
     if (!system.FolderExists(target)) {
         for (const auto& folder : FoldersToCreate(target)) {
             system.CreateFolder(folder);
@@ -100,9 +128,9 @@ Course RunStartUp(std::span<const std::u16string> arguments, StartUpSystem& syst
     }
     // Results are not examined: a failed copy still starts whatever the folder holds.
     const std::u16string helpFile(update::kHelpFileName);
-    system.CopyFileOver(self, target + fileName);
-    system.CopyFileOver(folder + helpFile, target + helpFile);
-    system.OpenWithParameters(target + fileName, kUpdateSwitch);
+    CopyOverAnyFile(system, self, copy);
+    CopyOverAnyFile(system, folder + helpFile, target + helpFile);
+    system.OpenWithParameters(*start, kUpdateSwitch);
     return Course::Relaunched;
 }
 

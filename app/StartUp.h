@@ -27,6 +27,14 @@ bool IsUpdateSwitch(std::span<const std::u16string> arguments);
 // so that nothing is ever copied relative to the current directory.
 std::u16string RelaunchFolder(std::u16string_view tempFolder);
 
+// The longest path the shell starts a program from: a full path within MAX_PATH (260)
+// with its terminator.
+inline constexpr std::size_t kLongestStartablePath = 259;
+
+// The path to start the relaunch copy by, in the plain form the shell takes; nothing when
+// the shell could not start a program there, so that no copy is made that is never run.
+std::optional<std::u16string> StartablePath(std::u16string_view program);
+
 // The folders to create, outermost first, so that `folder` exists with all its parents.
 // Roots are never listed: "C:\", "\\server\share\" and the "\\?\" forms of both.
 std::vector<std::u16string> FoldersToCreate(std::u16string_view folder);
@@ -54,6 +62,11 @@ struct RefusalMessage {
 using CaptionLookup = std::function<std::u16string(std::u16string_view, std::u16string_view)>;
 RefusalMessage AdministratorRefusal(std::u16string_view windowName, const CaptionLookup& lookup);
 
+// File attributes, as the system numbers them.
+namespace attribute {
+inline constexpr std::uint32_t ReadOnly = 0x1, Hidden = 0x2, Directory = 0x10, Normal = 0x80;
+} // namespace attribute
+
 // What start-up needs from the platform. Every operation swallows its own failures.
 class StartUpSystem {
 public:
@@ -64,9 +77,15 @@ public:
     virtual std::u16string GetTempFolder() = 0;
     // Full path of the running executable; empty on failure.
     virtual std::u16string ExecutablePath() = 0;
+    // The file operations take full paths of any length.
     virtual void CreateFolder(std::u16string_view folder) = 0; // one level, failure ignored
     virtual bool FolderExists(std::u16string_view folder) = 0;
-    virtual void CopyFileOver(std::u16string_view from, std::u16string_view to) = 0;
+    // Overwrites an existing file, as long as it is neither read-only nor hidden; the copy
+    // takes the attributes of its source. False when nothing was copied.
+    virtual bool CopyFileOver(std::u16string_view from, std::u16string_view to) = 0;
+    // A file's attributes; nothing when there is no such file.
+    virtual std::optional<std::uint32_t> FileAttributes(std::u16string_view file) = 0;
+    virtual bool ChangeAttributes(std::u16string_view file, std::uint32_t attributes) = 0;
     virtual void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) = 0;
     // Creates the update window and owns it until the application terminates.
     virtual void RunInPlace() = 0;
@@ -76,7 +95,8 @@ enum class Course {
     ActivatedExisting, // an update window was open: it was brought back
     RanInPlace,        // this process owned the update window
     Relaunched,        // the copy was made and started
-    NoRelaunch,        // no temporary folder or no own path: nothing was done
+    NoRelaunch,        // no temporary folder, no own path, or a copy that could not be
+                       // started: nothing was done
 };
 
 // The whole start-up. `arguments` are the command-line arguments after the program's name.

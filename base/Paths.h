@@ -1,4 +1,5 @@
-// Splitting file paths and ending folders with a separator. Both '\\' and '/' separate.
+// Splitting file paths, ending folders with a separator, and the form of a path the file
+// system takes at any length. Both '\\' and '/' separate.
 #pragma once
 
 #include <string>
@@ -44,5 +45,12 @@ std::vector<std::u16string> FinalPathFolders(std::u16string_view path);
 // takes, when no name in it would change its meaning without the prefix ("." and "..",
 // names ending in a dot or a space); otherwise the final path as it is.
 std::u16string EverydayPath(std::u16string_view path);
+
+// The form of a full path that the file system takes at any length: "\\?\" before a
+// drive path, "\\?\UNC\" in place of a share's leading "\\". That form is taken as it
+// stands, so the path is first tidied as the system tidies a plain one: separators become
+// '\', doubled ones and "." go, ".." takes the component before it (never the root). A
+// path already in that form, or one that is not full, comes back as it is.
+std::u16string LongPathForm(std::u16string_view path);
 
 } // namespace hx

@@ -7,14 +7,6 @@
 #include <cstdlib>
 
 namespace hx::app {
-namespace {
-
-std::u16string Text(std::u16string_view s) {
-    return std::u16string(s);
-}
-
-} // namespace
-
 bool FindAndActivateWindow(std::u16string_view className, bool restore) {
     const HWND window = win::FindWindowOfClass(className);
     if (!window) {
@@ -54,17 +46,27 @@ std::vector<std::u16string> CommandLineArguments() {
     return out;
 }
 
+// The file operations take paths of any length: they pass the system the long form.
 void CreateFolder(std::u16string_view folder) {
-    CreateDirectoryW(win::W(Text(folder)), nullptr);
+    CreateDirectoryW(win::W(LongPathForm(folder)), nullptr);
 }
 
 bool FolderExists(std::u16string_view folder) {
-    const DWORD attributes = GetFileAttributesW(win::W(Text(folder)));
+    const DWORD attributes = GetFileAttributesW(win::W(LongPathForm(folder)));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void CopyFileOver(std::u16string_view from, std::u16string_view to) {
-    CopyFileW(win::W(Text(from)), win::W(Text(to)), FALSE);
+bool CopyFileOver(std::u16string_view from, std::u16string_view to) {
+    return CopyFileW(win::W(LongPathForm(from)), win::W(LongPathForm(to)), FALSE);
+}
+
+std::optional<std::uint32_t> FileAttributes(std::u16string_view file) {
+    const DWORD attributes = GetFileAttributesW(win::W(LongPathForm(file)));
+    return attributes == INVALID_FILE_ATTRIBUTES ? std::nullopt : std::optional(attributes);
+}
+
+bool ChangeAttributes(std::u16string_view file, std::uint32_t attributes) {
+    return SetFileAttributesW(win::W(LongPathForm(file)), attributes);
 }
 
 } // namespace hx::app

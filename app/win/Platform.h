@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +23,11 @@ std::u16string GetTempFolder();
 // The command-line arguments after the program's own name, as the runtime split them.
 std::vector<std::u16string> CommandLineArguments();
 
+// File operations on full paths of any length.
 void CreateFolder(std::u16string_view folder);
 bool FolderExists(std::u16string_view folder);
-void CopyFileOver(std::u16string_view from, std::u16string_view to);
+bool CopyFileOver(std::u16string_view from, std::u16string_view to);
+std::optional<std::uint32_t> FileAttributes(std::u16string_view file);
+bool ChangeAttributes(std::u16string_view file, std::uint32_t attributes);
 
 } // namespace hx::app

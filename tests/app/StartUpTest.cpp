@@ -5,6 +5,8 @@
 
 #include "tests/TestText.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,8 +39,25 @@ public:
         calls.push_back("exists " + test::Narrow(f));
         return folderExists;
     }
-    void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
-        calls.push_back("copy " + test::Narrow(from) + " > " + test::Narrow(to));
+    // Attributes of the files that exist; a copy fails from an unreadable file and, as the
+    // system's does, onto a read-only (1) or hidden (2) one.
+    static constexpr std::uint32_t kUnreadable = 0xFFFF;
+    std::map<std::string, std::uint32_t> files;
+    bool CopyFileOver(std::u16string_view from, std::u16string_view to) override {
+        const bool copied =
+            files[test::Narrow(from)] != kUnreadable && !(files[test::Narrow(to)] & 3);
+        calls.push_back("copy " + test::Narrow(from) + " > " + test::Narrow(to) +
+                        (copied ? "" : " refused"));
+        return copied;
+    }
+    std::optional<std::uint32_t> FileAttributes(std::u16string_view f) override {
+        const auto file = files.find(test::Narrow(f));
+        return file == files.end() ? std::nullopt : std::optional(file->second);
+    }
+    bool ChangeAttributes(std::u16string_view f, std::uint32_t attributes) override {
+        calls.push_back("attributes " + test::Narrow(f) + " " + std::to_string(attributes));
+        files[test::Narrow(f)] = attributes;
+        return true;
     }
     void OpenWithParameters(std::u16string_view file, std::u16string_view parameters) override {
         calls.push_back("open " + test::Narrow(file) + " " + test::Narrow(parameters));
@@ -91,6 +110,27 @@ TEST(StartUpCourse, AnExistingRelaunchFolderIsNotCreatedAgain) {
                                    "open " + target + "Renamed.EXE /update"}));
 }
 
+// Copies that are read-only (1) or hidden (2) are replaced all the same, their other
+// attributes kept; a copy that fails leaves the old file as it was.
+TEST(StartUpCourse, ReadOnlyOrHiddenCopiesAreReplaced) {
+    RecordingSystem system;
+    system.folderExists = true;
+    const std::string from = "C:\\Program Files\\Hexaplane\\";
+    const std::string to = "C:\\Temp\\KORVEX\\Hexaplane\\";
+    system.files = {{to + "HexaplaneUpdate.exe", 0x21},
+                    {to + "Hexaplane.chm", 0x2},
+                    {from + "Hexaplane.chm", RecordingSystem::kUnreadable}};
+    EXPECT_EQ(RunStartUp({}, system), Course::Relaunched);
+    EXPECT_EQ(system.calls,
+              (Calls{"find THXUpdateForm restore", "exists " + to,
+                     "attributes " + to + "HexaplaneUpdate.exe 32",
+                     "copy " + from + "HexaplaneUpdate.exe > " + to + "HexaplaneUpdate.exe",
+                     "attributes " + to + "Hexaplane.chm 128",
+                     "copy " + from + "Hexaplane.chm > " + to + "Hexaplane.chm refused",
+                     "attributes " + to + "Hexaplane.chm 2",
+                     "open " + to + "HexaplaneUpdate.exe /update"}));
+}
+
 TEST(StartUpCourse, AnythingButTheSwitchFirstRelaunches) {
     for (auto args : {Args({u"/updates"}), Args({u"update"}), Args({u" /update"}), Args({u""}),
                       Args({u"x", u"/update"})}) {
@@ -110,6 +150,24 @@ TEST(StartUpCourse, WithoutTemporaryFolderOrOwnPathNothingIsCopiedOrStarted) {
     noSelf.self.clear();
     EXPECT_EQ(RunStartUp({}, noSelf), Course::NoRelaunch);
     EXPECT_EQ(noSelf.calls, Calls{"find THXUpdateForm restore"});
+}
+
+// No copy is made that the shell could not start: the copy's path, in the plain form the
+// shell takes, must fit in 259 characters.
+TEST(StartUpCourse, NoCopyWhereTheShellCouldNotStartIt) {
+    for (const std::size_t length : {259, 260}) { // "C:\" + folder + "\" + 36 characters
+        RecordingSystem system;
+        system.temp = u"\\\\?\\C:\\" + std::u16string(length - 40, u't') + u"\\";
+        system.folderExists = true;
+        const Course course = RunStartUp({}, system);
+        if (length == 259) {
+            EXPECT_EQ(system.calls.back(), "open C:\\" + std::string(length - 40, 't') +
+                                               "\\KORVEX\\Hexaplane\\HexaplaneUpdate.exe /update");
+        } else {
+            EXPECT_EQ(course, Course::NoRelaunch);
+            EXPECT_EQ(system.calls, Calls{"find THXUpdateForm restore"}) << "nothing half way";
+        }
+    }
 }
 
 TEST(StartUpPaths, RelaunchFolderAndSeparators) {

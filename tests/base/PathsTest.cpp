@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TestText.h"
+
 namespace hx {
 namespace {
 
@@ -50,6 +52,27 @@ TEST(Paths, FinalPaths) {
         EXPECT_EQ(EverydayPath(row.path), row.everyday) << name;
         EXPECT_EQ(FinalPathFolders(row.path), row.folders) << name;
     }
+}
+
+TEST(Paths, LongFormForAnyLengthAndBack) {
+    const std::u16string_view cases[][2] = {
+        {u"C:\\T\\KORVEX\\", u"\\\\?\\C:\\T\\KORVEX\\"},
+        {u"c:/a//b/./c/../d", u"\\\\?\\c:\\a\\b\\d"},
+        {u"C:\\..\\a\\..\\..", u"\\\\?\\C:\\"}, // never above the root
+        {u"\\\\server\\share\\..\\x", u"\\\\?\\UNC\\server\\share\\x"},
+        {u"//server/share", u"\\\\?\\UNC\\server\\share\\"},
+        // Already long, a device, or not a full path: as it is.
+        {u"\\\\?\\C:\\a\\..", u"\\\\?\\C:\\a\\.."},
+        {u"\\\\.\\pipe\\x", u"\\\\.\\pipe\\x"},
+        {u"\\\\server", u"\\\\server"},
+        {u"C:relative", u"C:relative"},
+        {u"\\rooted", u"\\rooted"},
+    };
+    for (const auto& [path, longForm] : cases) {
+        EXPECT_EQ(LongPathForm(path), longForm) << test::Narrow(path);
+    }
+    const std::u16string deep = u"C:\\" + std::u16string(40000, u'd') + u"\\x";
+    EXPECT_EQ(EverydayPath(LongPathForm(deep)), deep) << "no length limit";
 }
 
 } // namespace

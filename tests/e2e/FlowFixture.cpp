@@ -198,6 +198,11 @@ void UpdateFlow::PressUpdate() {
     Click(update_);
 }
 
+void UpdateFlow::BringToFront() {
+    SetForegroundWindow(window_);
+    ASSERT_TRUE(PollUntilTrue(5s, [&] { return GetForegroundWindow() == window_; }));
+}
+
 std::optional<MessageBoxInfo> UpdateFlow::ExpectBox(const std::wstring& text,
                                                     std::vector<int> buttons, int defaultButton) {
     auto box = WaitForMessageBox(kDefaultTimeout, updater_.id);
@@ -237,12 +242,8 @@ void UpdateFlow::ExpectIdle() {
     EXPECT_TRUE(PollUntilTrue(10s, [&] { return update_ && IsWindowEnabled(update_); }))
         << "Update is not enabled again";
     // Idle as after creation: the focus is back on Update, so Enter checks again.
-    EXPECT_TRUE(PollUntilTrue(10s, [&] {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(update_, nullptr), &info) &&
-               info.hwndFocus == update_;
-    })) << "the focus is not on Update";
+    EXPECT_TRUE(PollUntilTrue(10s, [&] { return Focus() == update_; }))
+        << "the focus is not on Update";
     EXPECT_TRUE(bar_ && !IsWindowVisible(bar_)) << "the progress bar is still shown";
     EXPECT_FALSE(WaitForExit(updater_, 0ms)) << "the updater ended";
 }

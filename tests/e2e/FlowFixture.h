@@ -72,6 +72,9 @@ protected:
     // its buttons and bar looked up.
     HWND StartUpdater();
     void PressUpdate();
+    // Brings the update window to the front, where typed keys go.
+    void BringToFront();
+    HWND Focus() const { return FocusOf(window_); }
     // Starts the updater, presses Update and answers Yes to the offer of an update; false
     // (with the failure reported) when any of it does not happen.
     bool AcceptOfferedUpdate();

@@ -8,35 +8,8 @@
 namespace hx::e2e {
 namespace {
 
-void Key(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = WORD(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
-void Press(WORD key) {
-    Key(key, false);
-    Key(key, true);
-}
-
 class Help : public UpdateFlow {
 protected:
-    // Typed keys go to the focused control of the foreground window.
-    void BringToFront() {
-        SetForegroundWindow(window_);
-        ASSERT_TRUE(PollUntilTrue(5s, [&] { return GetForegroundWindow() == window_; }));
-    }
-
-    HWND Focus() const {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info);
-        return info.hwndFocus;
-    }
-
     // Waits for the help window of the updater, then closes it so the next request can be
     // seen as a new window.
     void ExpectHelpWindowAndClose(const char* what) {
@@ -53,30 +26,30 @@ TEST_F(Help, F1OnAnyButtonEveryPressAndTheHelpButton) {
     BringToFront();
     ASSERT_TRUE(PollUntilTrue(5s, [&] { return Focus() == update_; }));
 
-    Press(VK_F1);
+    PressKey(VK_F1);
     ExpectHelpWindowAndClose("F1 on Update");
 
     // Held down: the repeat asks again.
-    Key(VK_F1, false);
+    KeyEvent(VK_F1, false);
     ExpectHelpWindowAndClose("F1 pressed");
-    Key(VK_F1, false);
+    KeyEvent(VK_F1, false);
     ExpectHelpWindowAndClose("F1 repeated");
-    Key(VK_F1, true);
+    KeyEvent(VK_F1, true);
 
     BringToFront();
-    Press(VK_TAB);
+    PressKey(VK_TAB);
     ASSERT_TRUE(PollUntilTrue(5s, [&] { return Focus() == close_; }));
-    Key(VK_SHIFT, false);
-    Press(VK_F1);
-    Key(VK_SHIFT, true);
+    KeyEvent(VK_SHIFT, false);
+    PressKey(VK_F1);
+    KeyEvent(VK_SHIFT, true);
     ExpectHelpWindowAndClose("Shift+F1 on Close");
 
     BringToFront();
-    Press(VK_TAB);
+    PressKey(VK_TAB);
     ASSERT_TRUE(PollUntilTrue(5s, [&] { return Focus() == help_; }));
-    Key(VK_CONTROL, false);
-    Press(VK_F1);
-    Key(VK_CONTROL, true);
+    KeyEvent(VK_CONTROL, false);
+    PressKey(VK_F1);
+    KeyEvent(VK_CONTROL, true);
     ExpectHelpWindowAndClose("Ctrl+F1 on Help");
 
     Click(help_);
@@ -91,7 +64,7 @@ TEST_F(Help, NoHelpFileShowsNothing) {
     ASSERT_TRUE(DeleteFileW(session_.InstalledHelp().c_str()));
     ASSERT_TRUE(StartUpdater());
     BringToFront();
-    Press(VK_F1);
+    PressKey(VK_F1);
     Click(help_);
     std::this_thread::sleep_for(2s);
     EXPECT_TRUE(TopLevelWindows(kHelpWindow, updater_.id).empty());

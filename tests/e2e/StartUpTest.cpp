@@ -75,6 +75,32 @@ TEST_F(StartUp, OlderCopiesInTheRelaunchFolderAreOverwritten) {
     EXPECT_EQ(ReadBytes(session_.RelaunchedHelp()), std::optional<std::string>(kHelpContent));
 }
 
+// Installed files that are read-only (the help file hidden too) give their copies those
+// attributes; a newer release of both still replaces the copies.
+TEST_F(StartUp, ReadOnlyInstalledFilesStillReplaceTheirCopies) {
+    const auto built = ReadBytes(BuiltProgram());
+    ASSERT_TRUE(built);
+    const std::wstring program = session_.InstalledProgram(), help = session_.InstalledHelp();
+    for (const std::string release : {"first release", "newer release"}) {
+        SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(help.c_str(), FILE_ATTRIBUTE_NORMAL);
+        // Bytes after the image change the file, not the program.
+        ASSERT_TRUE(WriteBytes(program, *built + release) && WriteBytes(help, release));
+        SetFileAttributesW(program.c_str(), FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(help.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        StartAndExpectQuickExit(L"");
+        ASSERT_TRUE(ExpectRelaunchedWindow());
+        EXPECT_EQ(ReadBytes(session_.RelaunchedProgram()), std::optional(*built + release));
+        EXPECT_EQ(ReadBytes(session_.RelaunchedHelp()), std::optional(release));
+        if (release == "first release") {
+            EXPECT_TRUE(GetFileAttributesW(session_.RelaunchedProgram().c_str()) &
+                        FILE_ATTRIBUTE_READONLY)
+                << "the first copy is read-only, so the next start meets one";
+        }
+        session_.KillLeftovers(); // a running copy keeps its file
+    }
+}
+
 TEST_F(StartUp, AMissingHelpFileStillRelaunches) {
     StartAndExpectQuickExit(L"");
     ExpectRelaunchedWindow();

@@ -392,6 +392,31 @@ TEST_F(UpdateFlow, CloseWhileTheCheckWaitsEndsWithoutAVerdict) {
     EXPECT_EQ(server.Received().size(), 1u);
 }
 
+// The keyboard while the check waits, with real key presses: Enter on Update starts it, the
+// focus moves on to Close as Update is disabled, F1 opens help and Escape closes at once.
+TEST_F(UpdateFlow, KeysWorkWhileTheCheckWaits) {
+    ScriptedServer server({{test::WaitRequest(), test::Pause(60000)}}, kServerPort);
+    ASSERT_EQ(server.port(), kServerPort);
+    ASSERT_TRUE(StartUpdater());
+    BringToFront();
+    ASSERT_TRUE(PollUntilTrue(5s, [&] { return Focus() == update_; }));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(PollUntilTrue(5s, [&] { return server.Received().size() == 1; }));
+    EXPECT_FALSE(IsWindowEnabled(update_));
+    EXPECT_TRUE(PollUntilTrue(5s, [&] { return Focus() == close_; })) << "the focus is lost";
+
+    PressKey(VK_F1);
+    HWND help = WaitForWindow(kHelpWindow, 10s, updater_.id);
+    ASSERT_TRUE(help) << "no help window";
+    PostMessageW(help, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForNoWindow(kHelpWindow, 10s, updater_.id));
+
+    BringToFront();
+    PressKey(VK_ESCAPE);
+    ExpectEnds(5s);
+    EXPECT_EQ(server.Received().size(), 1u);
+}
+
 // The download stalls half way: the window answers meanwhile, and Close ends the program
 // within seconds, with the bytes that came in the file and no installer started.
 TEST_F(UpdateFlow, CloseWhileTheDownloadStallsEndsWithNoInstaller) {

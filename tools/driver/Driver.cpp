@@ -146,9 +146,14 @@ std::optional<FILETIME> LastWriteTime(const std::wstring& path) {
 
 bool RemoveTree(const std::wstring& folder) {
     namespace fs = std::filesystem;
-    // Files of a process that was just ended can stay locked for a moment.
+    // Files of a process that was just ended can stay locked for a moment; a read-only
+    // file is not removed until it is writable.
     return PollUntil(5s, [&] {
         std::error_code ec;
+        for (fs::recursive_directory_iterator it(fs::path(folder), ec), end; !ec && it != end;
+             it.increment(ec)) {
+            SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
         fs::remove_all(fs::path(folder), ec);
         return !fs::exists(fs::path(folder), ec);
     });
@@ -357,6 +362,27 @@ std::optional<Control> FindControlById(HWND parent, int id) {
 
 void Click(HWND button) {
     PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void KeyEvent(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = WORD(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+void PressKey(WORD key) {
+    KeyEvent(key, false);
+    KeyEvent(key, true);
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                              : nullptr;
 }
 
 // --- Message boxes --------------------------------------------------------------------

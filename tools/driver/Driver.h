@@ -101,6 +101,13 @@ std::optional<Control> FindControlById(HWND parent, int id);
 // Presses a button as a click would, without waiting for the owner to react.
 void Click(HWND button);
 
+// Real key presses, as the keyboard makes them: they go to the focused control of the
+// foreground window.
+void KeyEvent(WORD key, bool up);
+void PressKey(WORD key); // down, then up
+// The window of `window`'s thread that has the keyboard focus, or null.
+HWND FocusOf(HWND window);
+
 // --- Message boxes --------------------------------------------------------------------
 
 struct MessageBoxInfo {

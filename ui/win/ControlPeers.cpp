@@ -200,20 +200,21 @@ void SystemControlPeer::SyncCommon(bool withFont) {
             SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
         }
     }
+    const bool able = control_.enabled() && control_.visible();
+    if (!able && GetFocus() == w) {
+        form_.MoveFocusFrom(control_);
+        refocusWhenAble_ = true;
+    }
     if (shownEnabled_ != control_.enabled()) {
-        if (!control_.enabled()) {
-            refocusWhenEnabled_ = GetFocus() == w;
-        }
         EnableWindow(w, control_.enabled());
         shownEnabled_ = control_.enabled();
-        if (control_.enabled() && std::exchange(refocusWhenEnabled_, false) &&
-            GetActiveWindow() == GetAncestor(w, GA_ROOT)) {
-            SetFocus(w);
-        }
     }
     if (shownVisible_ != control_.visible()) {
         ShowWindow(w, control_.visible() ? SW_SHOWNA : SW_HIDE);
         shownVisible_ = control_.visible();
+    }
+    if (able && std::exchange(refocusWhenAble_, false)) {
+        form_.GiveFocusBack(w);
     }
 }
 

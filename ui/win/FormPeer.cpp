@@ -2,9 +2,10 @@
 // closing, DPI changes and the desktop-font binding; and the realisation of a whole form.
 #include "base/Guard.h"
 #include "ui/Scaling.h"
+#include "ui/TabOrder.h"
 #include "ui/win/Peers.h"
 
-#include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace hx::ui::win {
@@ -19,42 +20,6 @@ constexpr DWORD kFormExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr UINT kCheckDefaultButton = WM_APP + 1;
 // Control IDs of buttons that are neither the cancel button (IDCANCEL) nor special.
 constexpr int kFirstButtonId = 1000;
-
-std::vector<Control*> WindowedChildrenInTabOrder(const Form& form, const Component* parent) {
-    std::vector<Control*> out;
-    for (const auto& c : form.components()) {
-        if (c->parent() != parent || !c->IsKindOf(Kind::Control)) {
-            continue;
-        }
-        auto* control = static_cast<Control*>(c.get());
-        if (control->windowed()) {
-            out.push_back(control);
-        }
-    }
-    std::stable_sort(out.begin(), out.end(), [](const Control* a, const Control* b) {
-        const unsigned ta = unsigned(a->tabOrder()), tb = unsigned(b->tabOrder()); // -1 last
-        return ta < tb;
-    });
-    return out;
-}
-
-// The first control in tab order that can take the focus, looking into panels.
-Control* FirstFocusable(const Form& form, const Component* parent) {
-    for (Control* c : WindowedChildrenInTabOrder(form, parent)) {
-        if (!c->visible() || !c->enabled()) {
-            continue;
-        }
-        if (c->tabStop() && !c->IsKindOf(Kind::Panel)) {
-            return c;
-        }
-        if (c->IsKindOf(Kind::Panel)) {
-            if (Control* inner = FirstFocusable(form, c)) {
-                return inner;
-            }
-        }
-    }
-    return nullptr;
-}
 
 HWND WindowOf(const Component* c) {
     return c && c->peer() ? static_cast<HWND>(c->peer()->Handle()) : nullptr;
@@ -163,13 +128,28 @@ void FormPeer::ApplyTabOrder() {
 }
 
 void FormPeer::FocusFirstControl() {
-    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd(), lastFocus_) &&
-        IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+    // The model decides: a control on its way to being disabled still has a live window.
+    const Control* last = FindByWindow(lastFocus_);
+    if (last && last != &control_ && CanTakeFocus(*last)) {
         SetFocus(lastFocus_);
         return;
     }
-    HWND first = WindowOf(FirstFocusable(form(), &control_));
+    HWND first = WindowOf(FirstFocusable(form()));
     SetFocus(first ? first : hwnd());
+}
+
+void FormPeer::MoveFocusFrom(const Control& control) {
+    HWND next = WindowOf(NextFocusable(form(), control));
+    // With no other control to go to, the form itself keeps the keys.
+    SetFocus(next ? next : hwnd());
+}
+
+void FormPeer::GiveFocusBack(HWND control) {
+    if (GetActiveWindow() == hwnd()) {
+        SetFocus(control);
+    } else {
+        lastFocus_ = control; // taken when the form is next activated
+    }
 }
 
 void FormPeer::OnActivate(bool active) {

@@ -81,6 +81,12 @@ public:
     void ApplyTabOrder();
     // The component whose window this is (the form itself included), or null.
     Control* FindByWindow(HWND w) const;
+    // The control holding the focus is about to be disabled or hidden: the focus moves on
+    // to the next control in tab order that can take it, so keys keep reaching the form.
+    void MoveFocusFrom(const Control& control);
+    // That control can take the focus again: it gets it back, now or when the form is next
+    // activated.
+    void GiveFocusBack(HWND control);
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -122,10 +128,10 @@ protected:
     hx::win::UniqueWindow window_;
     Rect shownBounds_{-1, -1, -1, -1};
     std::optional<bool> shownVisible_, shownEnabled_;
-    // Disabling the focused control leaves the focus elsewhere (the dialog manager moves it
-    // on); enabling it again gives the focus back, so the window returns to the state the
-    // user left it in.
-    bool refocusWhenEnabled_ = false;
+    // Disabling or hiding the focused control first moves the focus on (the system would
+    // leave it nowhere, and the keys with it); when the control can take it again, the
+    // focus comes back, so the window returns to the state the user left it in.
+    bool refocusWhenAble_ = false;
     std::optional<std::u16string> shownText_;
 };
 
