@@ -8,6 +8,7 @@
 #include "update/InstallerDownload.h"
 #include "update/UpdateSequence.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -87,6 +88,8 @@ public:
 private:
     // Owns the download file; bound to HttpGet, so declared after it.
     Download download_;
+    // When the download's blocks last had the window's messages processed.
+    std::chrono::steady_clock::time_point lastMessageLook_{};
 
     // The rest of the sequence's host.
     std::u16string Caption(std::u16string_view key) override;

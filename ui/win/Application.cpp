@@ -86,9 +86,8 @@ void Application::PlatformRun() {
 }
 
 void Application::PlatformProcessMessages() {
-    // Called for every block of a download: with nothing pending, one look at the queue is
-    // all it costs (a peek that finds nothing also flushes and polls the display, which
-    // under Wine costs more than the block itself).
+    // Called often during a download: with nothing pending, one look at the queue is all it
+    // costs (a peek that finds nothing also flushes and polls the display).
     if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0) {
         return;
     }
