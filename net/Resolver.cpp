@@ -58,9 +58,17 @@ bool PendingLookup::Done() const {
     return shared_->done;
 }
 
-std::optional<Ipv4Endpoint> PendingLookup::Answer() const {
-    const std::lock_guard lock(shared_->mutex);
-    return shared_->answer;
+ConnectStatus PendingLookup::Result(Ipv4Endpoint& endpoint) const {
+    std::optional<Ipv4Endpoint> answer;
+    {
+        const std::lock_guard lock(shared_->mutex);
+        answer = shared_->answer;
+    }
+    if (!answer) {
+        return ConnectStatus::ResolveFailed;
+    }
+    endpoint = *answer;
+    return ConnectStatus::Ok;
 }
 
 } // namespace hx::net

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "net/Connection.h"
+
 namespace hx::net {
 
 struct Ipv4Endpoint {
@@ -42,8 +44,9 @@ public:
     // Waits at most `timeoutMs` for the answer; true once it is in.
     bool Wait(int timeoutMs);
     bool Done() const;
-    // The answer once Done(): the endpoint, or nothing when the name has no IPv4 address.
-    std::optional<Ipv4Endpoint> Answer() const;
+    // The answer once Done(): Ok with `endpoint` set, or ResolveFailed when the name has no
+    // IPv4 address.
+    ConnectStatus Result(Ipv4Endpoint& endpoint) const;
 
 private:
     struct Shared;

@@ -94,12 +94,7 @@ ConnectStatus Socket::Resolve(const std::string& host, const std::string& port,
     if (!pending.Wait(RemainingMs(deadlineMs, SteadyNowMs()))) {
         return ConnectStatus::TimedOut; // abandoned: the worker ends on its own
     }
-    const std::optional<Ipv4Endpoint> answer = pending.Answer();
-    if (!answer) {
-        return ConnectStatus::ResolveFailed;
-    }
-    endpoint = *answer;
-    return ConnectStatus::Ok;
+    return pending.Result(endpoint);
 }
 
 ConnectStatus Socket::Connect(const std::string& host, const std::string& port, int timeoutMs) {
